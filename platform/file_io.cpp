@@ -1,0 +1,263 @@
+#include "platform/file_io.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <utility>
+
+namespace veltrane::platform {
+namespace {
+
+std::error_code lastError() {
+    return {errno, std::generic_category()};
+}
+
+void closeDescriptor(int& fd) {
+    if (fd >= 0) {
+        ::close(fd);
+        fd = -1;
+    }
+}
+
+}  // namespace
+
+std::string describe(const std::error_code& error) {
+    return error.message();
+}
+
+// ---- InputFile ----------------------------------------------------------------------------
+
+InputFile::~InputFile() {
+    close();
+}
+
+InputFile::InputFile(InputFile&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+
+InputFile& InputFile::operator=(InputFile&& other) noexcept {
+    if (this != &other) {
+        close();
+        fd_ = std::exchange(other.fd_, -1);
+    }
+    return *this;
+}
+
+std::error_code InputFile::open(const std::filesystem::path& path) {
+    close();
+    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd_ < 0) {
+        return lastError();
+    }
+    struct stat info {};
+    if (::fstat(fd_, &info) != 0) {
+        auto error = lastError();
+        close();
+        return error;
+    }
+    if (S_ISDIR(info.st_mode)) {
+        close();
+        return std::make_error_code(std::errc::is_a_directory);
+    }
+    // The whole file is read front to back; tell the kernel so it reads ahead generously.
+    ::posix_fadvise(fd_, 0, 0, POSIX_FADV_SEQUENTIAL);
+    return {};
+}
+
+void InputFile::close() {
+    closeDescriptor(fd_);
+}
+
+std::error_code InputFile::size(std::int64_t& bytes) const {
+    struct stat info {};
+    if (::fstat(fd_, &info) != 0) {
+        return lastError();
+    }
+    bytes = info.st_size;
+    return {};
+}
+
+std::size_t InputFile::readAt(std::int64_t offset, std::span<std::byte> buffer,
+                              std::error_code& error) const {
+    std::size_t done = 0;
+    while (done < buffer.size()) {
+        const ssize_t got = ::pread(fd_, buffer.data() + done, buffer.size() - done,
+                                    static_cast<off_t>(offset) + static_cast<off_t>(done));
+        if (got < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            error = lastError();
+            return done;
+        }
+        if (got == 0) {
+            break;
+        }
+        done += static_cast<std::size_t>(got);
+    }
+    return done;
+}
+
+// ---- OutputFile ---------------------------------------------------------------------------
+
+OutputFile::~OutputFile() {
+    closeDescriptor(fd_);
+}
+
+OutputFile::OutputFile(OutputFile&& other) noexcept
+    : fd_(std::exchange(other.fd_, -1)), path_(std::move(other.path_)) {}
+
+OutputFile& OutputFile::operator=(OutputFile&& other) noexcept {
+    if (this != &other) {
+        closeDescriptor(fd_);
+        fd_ = std::exchange(other.fd_, -1);
+        path_ = std::move(other.path_);
+    }
+    return *this;
+}
+
+std::error_code OutputFile::create(const std::filesystem::path& path) {
+    closeDescriptor(fd_);
+    path_ = path;
+    fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0644);
+    if (fd_ < 0) {
+        return lastError();
+    }
+    return {};
+}
+
+std::error_code OutputFile::write(std::span<const std::byte> data) {
+    while (!data.empty()) {
+        const ssize_t put = ::write(fd_, data.data(), data.size());
+        if (put < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return lastError();
+        }
+        if (put == 0) {
+            return std::make_error_code(std::errc::no_space_on_device);
+        }
+        data = data.subspan(static_cast<std::size_t>(put));
+    }
+    return {};
+}
+
+std::error_code OutputFile::close() {
+    if (fd_ < 0) {
+        return {};
+    }
+    const int result = ::close(fd_);
+    fd_ = -1;
+    return result == 0 ? std::error_code{} : lastError();
+}
+
+void OutputFile::discard() {
+    closeDescriptor(fd_);
+    if (!path_.empty()) {
+        ::unlink(path_.c_str());
+    }
+}
+
+// ---- BufferedOutput -----------------------------------------------------------------------
+
+BufferedOutput::BufferedOutput(std::size_t capacity)
+    : buffer_(new std::byte[capacity]), capacity_(capacity) {}
+
+std::error_code BufferedOutput::create(const std::filesystem::path& path) {
+    used_ = 0;
+    appended_ = 0;
+    error_ = file_.create(path);
+    return error_;
+}
+
+void BufferedOutput::append(std::span<const std::byte> data) {
+    appended_ += static_cast<std::int64_t>(data.size());
+    if (error_) {
+        return;
+    }
+    if (used_ + data.size() > capacity_) {
+        flush();
+        // A payload as large as the buffer gains nothing from a copy.
+        if (data.size() >= capacity_) {
+            if (!error_) {
+                error_ = file_.write(data);
+            }
+            return;
+        }
+    }
+    std::memcpy(buffer_.get() + used_, data.data(), data.size());
+    used_ += data.size();
+}
+
+void BufferedOutput::flush() {
+    if (used_ > 0 && !error_) {
+        error_ = file_.write({buffer_.get(), used_});
+    }
+    used_ = 0;
+}
+
+std::error_code BufferedOutput::close() {
+    flush();
+    const auto closeError = file_.close();
+    if (!error_) {
+        error_ = closeError;
+    }
+    return error_;
+}
+
+void BufferedOutput::discard() {
+    used_ = 0;
+    file_.discard();
+}
+
+// ---- copyRange ----------------------------------------------------------------------------
+
+std::int64_t copyRange(const InputFile& from, std::int64_t offset, std::int64_t count,
+                       OutputFile& to, std::span<std::byte> scratch, std::error_code& error) {
+    std::int64_t copied = 0;
+    bool kernelCopy = true;
+    while (copied < count) {
+        const auto want = static_cast<std::size_t>(count - copied);
+        if (kernelCopy) {
+            loff_t inOffset = offset + copied;
+            const ssize_t moved =
+                ::copy_file_range(from.descriptor(), &inOffset, to.descriptor(), nullptr, want, 0);
+            if (moved > 0) {
+                copied += moved;
+                continue;
+            }
+            if (moved == 0) {
+                return copied;  // the input ended
+            }
+            if (errno == EINTR) {
+                continue;
+            }
+            // Filesystems and kernels that cannot copy in place say so; anything else is real.
+            if (errno != EXDEV && errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP &&
+                errno != EBADF) {
+                error = lastError();
+                return copied;
+            }
+            kernelCopy = false;
+        }
+        const std::size_t chunk = std::min(want, scratch.size());
+        const std::size_t got = from.readAt(offset + copied, scratch.first(chunk), error);
+        if (error) {
+            return copied;
+        }
+        if (got == 0) {
+            return copied;
+        }
+        error = to.write(scratch.first(got));
+        if (error) {
+            return copied;
+        }
+        copied += static_cast<std::int64_t>(got);
+    }
+    return copied;
+}
+
+}  // namespace veltrane::platform

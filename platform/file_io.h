@@ -1,0 +1,108 @@
+#pragma once
+// Thin RAII wrappers over POSIX file descriptors: the engine reads and writes raw bytes at
+// explicit offsets and needs to know exactly which operation failed and why.
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <span>
+#include <string>
+#include <system_error>
+
+namespace veltrane::platform {
+
+// A file opened for reading only. Other readers and writers may use it at the same time.
+class InputFile {
+  public:
+    InputFile() = default;
+    ~InputFile();
+    InputFile(InputFile&& other) noexcept;
+    InputFile& operator=(InputFile&& other) noexcept;
+    InputFile(const InputFile&) = delete;
+    InputFile& operator=(const InputFile&) = delete;
+
+    std::error_code open(const std::filesystem::path& path);
+    void close();
+    bool isOpen() const { return fd_ >= 0; }
+    int descriptor() const { return fd_; }
+
+    // Current length of the file, or an error.
+    std::error_code size(std::int64_t& bytes) const;
+
+    // Reads up to buffer.size() bytes at offset; stops early only at the end of the file.
+    // Returns the number of bytes read; errors are reported through `error`.
+    std::size_t readAt(std::int64_t offset, std::span<std::byte> buffer,
+                       std::error_code& error) const;
+
+  private:
+    int fd_ = -1;
+};
+
+// A file created for writing, replacing any file of the same name. A path that is a symbolic
+// link is refused rather than followed, so output never lands outside its folder.
+class OutputFile {
+  public:
+    OutputFile() = default;
+    ~OutputFile();
+    OutputFile(OutputFile&& other) noexcept;
+    OutputFile& operator=(OutputFile&& other) noexcept;
+    OutputFile(const OutputFile&) = delete;
+    OutputFile& operator=(const OutputFile&) = delete;
+
+    std::error_code create(const std::filesystem::path& path);
+    bool isOpen() const { return fd_ >= 0; }
+    int descriptor() const { return fd_; }
+    const std::filesystem::path& path() const { return path_; }
+
+    // Writes all of data or fails; a short write (a full disk) is an error.
+    std::error_code write(std::span<const std::byte> data);
+
+    // Closes the file; the close itself can report a delayed write error.
+    std::error_code close();
+
+    // Closes and deletes the file: what failed part-way must never look like a good file.
+    void discard();
+
+  private:
+    int fd_ = -1;
+    std::filesystem::path path_;
+};
+
+// Collects small appends into large writes, so a stream of small SIG payloads costs few system
+// calls. The first error sticks: later appends are dropped and the error is kept for the caller.
+class BufferedOutput {
+  public:
+    explicit BufferedOutput(std::size_t capacity);
+
+    std::error_code create(const std::filesystem::path& path);
+    bool isOpen() const { return file_.isOpen(); }
+    void append(std::span<const std::byte> data);
+    std::error_code error() const { return error_; }
+    std::int64_t bytesAppended() const { return appended_; }
+
+    // Flushes and closes; returns the first error of the file's whole life.
+    std::error_code close();
+    void discard();
+
+  private:
+    void flush();
+
+    OutputFile file_;
+    std::unique_ptr<std::byte[]> buffer_;
+    std::size_t capacity_;
+    std::size_t used_ = 0;
+    std::int64_t appended_ = 0;
+    std::error_code error_;
+};
+
+// Copies count bytes of `from` starting at offset to the end of `to`, in the kernel where the
+// host allows it. Returns the number of bytes copied; a short count with no error means the
+// input ended first.
+std::int64_t copyRange(const InputFile& from, std::int64_t offset, std::int64_t count,
+                       OutputFile& to, std::span<std::byte> scratch, std::error_code& error);
+
+// A message for an error code that reads well after a path: "No space left on device".
+std::string describe(const std::error_code& error);
+
+}  // namespace veltrane::platform
