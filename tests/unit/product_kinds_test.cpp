@@ -40,6 +40,10 @@ struct PlanCase {
     std::int64_t count;
 };
 
+void PrintTo(const PlanCase& c, std::ostream* out) {
+    *out << c.what;
+}
+
 class PlanProduct : public testing::TestWithParam<PlanCase> {};
 
 TEST_P(PlanProduct, ChoosesKindOffsetAndCount) {

@@ -22,6 +22,10 @@ struct HeaderCase {
     std::string name;
 };
 
+void PrintTo(const HeaderCase& c, std::ostream* out) {
+    *out << c.what;
+}
+
 class FindArchiveHeader : public testing::TestWithParam<HeaderCase> {};
 
 TEST_P(FindArchiveHeader, YieldsTheNameBetweenTarfileAndTar) {

@@ -21,6 +21,10 @@ struct SizeCase {
     std::optional<std::int64_t> size;
 };
 
+void PrintTo(const SizeCase& c, std::ostream* out) {
+    *out << c.what;
+}
+
 class SizeField : public testing::TestWithParam<SizeCase> {};
 
 TEST_P(SizeField, IsReadAsTarReadsIt) {

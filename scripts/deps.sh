@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# Installs every Debian package that building, testing and benchmarking Veltrane need, and
+# nothing when they are all there already. Uses sudo when not run as root.
+set -euo pipefail
+
+packages=(
+    # build
+    g++ cmake ninja-build pkg-config
+    libcli11-dev libgtest-dev libgmock-dev libbenchmark-dev zlib1g-dev
+    # the window (Qt 6 Widgets), its offscreen and X11 test runs, and metric-compatible fonts
+    qt6-base-dev libgl-dev xvfb xauth fonts-liberation fonts-dejavu-core
+    # validators the end-to-end tests run on real output
+    libeccodes-tools libeccodes-data libarchive-tools tar pngcheck jq
+    coreutils findutils diffutils file
+    # benchmarks
+    hyperfine time
+)
+
+missing=()
+for package in "${packages[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
+        missing+=("$package")
+    fi
+done
+if [ ${#missing[@]} -eq 0 ]; then
+    exit 0
+fi
+
+as_root=()
+if [ "$(id -u)" -ne 0 ]; then
+    as_root=(sudo)
+fi
+echo "deps: installing ${missing[*]}" >&2
+export DEBIAN_FRONTEND=noninteractive
+"${as_root[@]}" apt-get update -qq
+"${as_root[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
