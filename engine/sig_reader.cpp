@@ -117,8 +117,7 @@ void ExtractionRun::finishArchive() {
     if (archive_.createFailed) {
         return;
     }
-    if (const auto error = state_.TarFile.close()) {
-        state_.TarFile.discard();
+    if (const auto error = state_.TarFile.commit()) {
         fail(archive_.path, "cannot write the archive: " + platform::describe(error) +
                                 "; it was removed and not split");
         return;
@@ -136,8 +135,7 @@ void ExtractionRun::closeArchiveAtEndOfFile() {
         state_.TarFile.discard();
         return;
     }
-    if (const auto error = state_.TarFile.close()) {
-        state_.TarFile.discard();
+    if (const auto error = state_.TarFile.commit()) {
         fail(archive_.path, "cannot write the archive: " + platform::describe(error));
         return;
     }

@@ -128,8 +128,7 @@ void ExtractionRun::writeProduct(const platform::InputFile& archive, std::int64_
         out.discard();
         return;
     }
-    if (const auto error = out.close()) {
-        out.discard();
+    if (const auto error = out.commit()) {
         fail(target, "cannot write the file: " + platform::describe(error));
         return;
     }

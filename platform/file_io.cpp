@@ -5,8 +5,10 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstring>
+#include <string>
 #include <utility>
 
 namespace veltrane::platform {
@@ -102,30 +104,57 @@ std::size_t InputFile::readAt(std::int64_t offset, std::span<std::byte> buffer,
 
 // ---- OutputFile ---------------------------------------------------------------------------
 
+namespace {
+
+// Hidden, and unique within the process and across processes writing the same folder.
+std::filesystem::path temporaryNameBeside(const std::filesystem::path& path, unsigned attempt) {
+    static std::atomic<unsigned> sequence{0};
+    const auto name = ".veltrane-" + std::to_string(::getpid()) + "-" +
+                      std::to_string(sequence.fetch_add(1) + attempt) + ".part";
+    return path.parent_path() / name;
+}
+
+}  // namespace
+
 OutputFile::~OutputFile() {
-    closeDescriptor(fd_);
+    discard();
 }
 
 OutputFile::OutputFile(OutputFile&& other) noexcept
-    : fd_(std::exchange(other.fd_, -1)), path_(std::move(other.path_)) {}
+    : fd_(std::exchange(other.fd_, -1)),
+      path_(std::move(other.path_)),
+      temporaryPath_(std::move(other.temporaryPath_)) {
+    other.temporaryPath_.clear();
+}
 
 OutputFile& OutputFile::operator=(OutputFile&& other) noexcept {
     if (this != &other) {
-        closeDescriptor(fd_);
+        discard();
         fd_ = std::exchange(other.fd_, -1);
         path_ = std::move(other.path_);
+        temporaryPath_ = std::move(other.temporaryPath_);
+        other.temporaryPath_.clear();
     }
     return *this;
 }
 
 std::error_code OutputFile::create(const std::filesystem::path& path) {
-    closeDescriptor(fd_);
+    discard();
     path_ = path;
-    fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0644);
-    if (fd_ < 0) {
-        return lastError();
+    // A name already in use (left by a crashed run) is skipped, never reused.
+    constexpr unsigned kAttempts = 16;
+    for (unsigned attempt = 0; attempt < kAttempts; ++attempt) {
+        const auto candidate = temporaryNameBeside(path, attempt);
+        fd_ = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0644);
+        if (fd_ >= 0) {
+            temporaryPath_ = candidate;
+            return {};
+        }
+        if (errno != EEXIST) {
+            return lastError();
+        }
     }
-    return {};
+    return std::make_error_code(std::errc::file_exists);
 }
 
 std::error_code OutputFile::write(std::span<const std::byte> data) {
@@ -145,19 +174,28 @@ std::error_code OutputFile::write(std::span<const std::byte> data) {
     return {};
 }
 
-std::error_code OutputFile::close() {
+std::error_code OutputFile::commit() {
     if (fd_ < 0) {
-        return {};
+        return std::make_error_code(std::errc::bad_file_descriptor);
     }
-    const int result = ::close(fd_);
-    fd_ = -1;
-    return result == 0 ? std::error_code{} : lastError();
+    std::error_code error;
+    if (::close(std::exchange(fd_, -1)) != 0) {
+        error = lastError();
+    } else if (::rename(temporaryPath_.c_str(), path_.c_str()) != 0) {
+        error = lastError();
+    }
+    if (error) {
+        ::unlink(temporaryPath_.c_str());
+    }
+    temporaryPath_.clear();
+    return error;
 }
 
 void OutputFile::discard() {
     closeDescriptor(fd_);
-    if (!path_.empty()) {
-        ::unlink(path_.c_str());
+    if (!temporaryPath_.empty()) {
+        ::unlink(temporaryPath_.c_str());
+        temporaryPath_.clear();
     }
 }
 
@@ -175,7 +213,7 @@ std::error_code BufferedOutput::create(const std::filesystem::path& path) {
 
 void BufferedOutput::append(std::span<const std::byte> data) {
     appended_ += static_cast<std::int64_t>(data.size());
-    if (error_) {
+    if (error_ || data.empty()) {
         return;
     }
     if (used_ + data.size() > capacity_) {
@@ -199,12 +237,13 @@ void BufferedOutput::flush() {
     used_ = 0;
 }
 
-std::error_code BufferedOutput::close() {
+std::error_code BufferedOutput::commit() {
     flush();
-    const auto closeError = file_.close();
-    if (!error_) {
-        error_ = closeError;
+    if (error_) {
+        file_.discard();
+        return error_;
     }
+    error_ = file_.commit();
     return error_;
 }
 

@@ -39,12 +39,14 @@ class InputFile {
     int fd_ = -1;
 };
 
-// A file created for writing, replacing any file of the same name. A path that is a symbolic
-// link is refused rather than followed, so output never lands outside its folder.
+// A file written under a temporary name in its target's folder and renamed to its name only
+// when complete, so that a program watching the folder never sees a half-written file, and a
+// file that failed never looks like a good one. The final name, when it exists, is replaced;
+// a symbolic link there is replaced, never followed.
 class OutputFile {
   public:
     OutputFile() = default;
-    ~OutputFile();
+    ~OutputFile();  // discards a file that was not committed
     OutputFile(OutputFile&& other) noexcept;
     OutputFile& operator=(OutputFile&& other) noexcept;
     OutputFile(const OutputFile&) = delete;
@@ -58,15 +60,16 @@ class OutputFile {
     // Writes all of data or fails; a short write (a full disk) is an error.
     std::error_code write(std::span<const std::byte> data);
 
-    // Closes the file; the close itself can report a delayed write error.
-    std::error_code close();
+    // Closes the file and gives it its name. On an error the temporary file is removed.
+    std::error_code commit();
 
-    // Closes and deletes the file: what failed part-way must never look like a good file.
+    // Closes and removes the temporary file; the final name is left as it was.
     void discard();
 
   private:
     int fd_ = -1;
     std::filesystem::path path_;
+    std::filesystem::path temporaryPath_;
 };
 
 // Collects small appends into large writes, so a stream of small SIG payloads costs few system
@@ -81,8 +84,8 @@ class BufferedOutput {
     std::error_code error() const { return error_; }
     std::int64_t bytesAppended() const { return appended_; }
 
-    // Flushes and closes; returns the first error of the file's whole life.
-    std::error_code close();
+    // Flushes, closes and gives the file its name; returns the first error of its whole life.
+    std::error_code commit();
     void discard();
 
   private:

@@ -4,7 +4,7 @@
 source "$(dirname "$0")/common.sh" "$@"
 
 sig=$WORK/in.sig
-"$MAKE_SIG" --size 400K --seed 3 --manifest "$WORK/in.manifest" "$sig"
+"$MAKE_SIG" --size 400K --seed 3 --mix grib,bufr,png,text --manifest "$WORK/in.manifest" "$sig"
 
 # Help and version go to standard output with status 0.
 expect_status "--help" 0 "$EXTRACT" --help

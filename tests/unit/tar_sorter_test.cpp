@@ -61,7 +61,7 @@ std::string reversed(std::string bytes) {
 struct Member {
     std::string name;
     std::string data;
-    std::optional<std::string> sizeField;  // verbatim size field, for broken headers
+    std::optional<std::string> sizeField = std::nullopt;  // verbatim, for broken headers
 };
 
 const std::vector<Member> kEveryKind = {
@@ -90,8 +90,7 @@ void PrintTo(const SorterCase& c, std::ostream* out) {
 std::string archiveOf(const SorterCase& c) {
     testdata::TarWriter tar;
     for (const Member& member : c.members) {
-        testdata::TarEntry entry;
-        entry.name = member.name;
+        testdata::TarEntry entry(member.name);
         entry.sizeField = member.sizeField;
         tar.addMember(entry, member.data);
     }
@@ -252,8 +251,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(MemberSplit, ProductPastTheEndOfTheArchiveKeepsTheBytesThatExist) {
     testdata::TarWriter tar;
     tar.addFile("t", kHeading + kText);
-    testdata::TarEntry entry;
-    entry.name = "cut";
+    testdata::TarEntry entry("cut");
     tar.addTruncatedMember(entry, 5000, std::string(300, 'c'));
     const RunReport report = runOverArchive(tar.release(), kAll);
     EXPECT_EQ(products(), (Files{{"ASCII Files/t", kHeading + kText},
