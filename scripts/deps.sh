@@ -11,7 +11,7 @@ packages=(
     qt6-base-dev libgl-dev xvfb xauth fonts-liberation fonts-dejavu-core
     # validators the end-to-end tests run on real output
     libeccodes-tools libeccodes-data libarchive-tools tar pngcheck jq
-    coreutils findutils diffutils file
+    coreutils findutils diffutils file bsdutils
     # benchmarks
     hyperfine time
 )

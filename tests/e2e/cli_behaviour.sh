@@ -41,6 +41,12 @@ jq -e '.runs[0] | has("counts") and has("failures") and has("warnings")' "$WORK/
 expect_status "summary" 0 "$EXTRACT" -o "$WORK/summary" "$sig"
 grep -q "grib $(manifest_value "$WORK/in.manifest" grib)" "$WORK/last.out" ||
     fail "the summary does not give the GRIB count: $(cat "$WORK/last.out")"
+[ -s "$WORK/last.err" ] && fail "progress was drawn although standard error is not a terminal"
+# On a terminal the progress line names the file and the percentage.
+if command -v script >/dev/null; then
+    script -qec "$EXTRACT -o '$WORK/tty' '$sig'" /dev/null >"$WORK/tty.log" 2>&1 || true
+    grep -q "file 1/1" "$WORK/tty.log" || fail "no progress line on a terminal"
+fi
 expect_status "quiet" 0 "$EXTRACT" -q -o "$WORK/quiet" "$sig"
 [ -s "$WORK/last.out" ] && fail "--quiet printed on standard output"
 [ -s "$WORK/last.err" ] && fail "--quiet printed on standard error"
