@@ -14,6 +14,8 @@ packages=(
     coreutils findutils diffutils file bsdutils
     # benchmarks
     hyperfine time
+    # fuzzing: clang with libFuzzer and its sanitizer runtimes
+    clang libclang-rt-14-dev
 )
 
 missing=()

@@ -1,0 +1,135 @@
+#include "fuzz_jail.h"
+
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <set>
+
+#include "engine/product_kinds.h"
+
+namespace veltrane::fuzzing {
+namespace {
+
+namespace fs = std::filesystem;
+
+[[noreturn]] void fault(const std::string& what, const fs::path& path) {
+    std::fprintf(stderr, "FUZZ FAULT: %s: %s\n", what.c_str(), path.c_str());
+    std::abort();
+}
+
+std::set<std::string> kindFolders() {
+    std::set<std::string> folders{std::string(products::kTarFolder)};
+    for (const products::KindInfo& info : products::kKinds) {
+        folders.emplace(info.folder);
+    }
+    return folders;
+}
+
+std::string_view folderOf(Counter counter) {
+    if (counter == Counter::Tar) {
+        return products::kTarFolder;
+    }
+    const auto kind =
+        std::find_if(products::kKinds.begin(), products::kKinds.end(),
+                     [&](const products::KindInfo& info) { return info.counter == counter; });
+    return kind->folder;
+}
+
+// The temporary names this process gives files being written; a member that happens to be
+// called ".veltrane-1-2.part" by another process's number is a product like any other.
+bool isOurTemporary(const std::string& name) {
+    static const std::string prefix = ".veltrane-" + std::to_string(::getpid()) + "-";
+    return name.starts_with(prefix) && name.ends_with(".part");
+}
+
+}  // namespace
+
+Jail::Jail(std::string inputName) {
+    std::string pattern = fs::temp_directory_path() / "veltrane-fuzz.XXXXXX";
+    if (::mkdtemp(pattern.data()) == nullptr) {
+        fault("cannot make the scratch folder", pattern);
+    }
+    root_ = pattern;
+    input_ = root_ / inputName;
+    out_ = root_ / "out";
+}
+
+Jail::~Jail() {
+    std::error_code ignored;
+    fs::remove_all(root_, ignored);
+}
+
+void Jail::prepare(const std::uint8_t* data, std::size_t size) {
+    std::error_code error;
+    fs::remove_all(out_, error);
+    if (error) {
+        fault("cannot empty the output folder", out_);
+    }
+    std::ofstream file(input_, std::ios::binary | std::ios::trunc);
+    file.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
+    if (!file.flush()) {
+        fault("cannot write the input", input_);
+    }
+}
+
+void Jail::checkTree() const {
+    for (const auto& entry : fs::directory_iterator(root_)) {
+        if (entry.path() != input_ && entry.path() != out_) {
+            fault("written outside the output folder", entry.path());
+        }
+    }
+    if (!fs::exists(out_)) {
+        return;
+    }
+    static const std::set<std::string> folders = kindFolders();
+    for (const auto& entry : fs::directory_iterator(out_)) {
+        if (!folders.contains(entry.path().filename().string())) {
+            fault("written beside the kind folders", entry.path());
+        }
+    }
+    for (const auto& entry : fs::recursive_directory_iterator(out_)) {
+        const auto status = entry.symlink_status();
+        if (!fs::is_regular_file(status) && !fs::is_directory(status)) {
+            fault("neither a file nor a folder", entry.path());
+        }
+        if (isOurTemporary(entry.path().filename().string())) {
+            fault("temporary file left behind", entry.path());
+        }
+    }
+}
+
+void CheckingHost::checkWritten(const RunCounters& counters, const fs::path& out) const {
+    std::int64_t counted = 0;
+    for (const std::int64_t value : counters.values) {
+        counted += value;
+    }
+    if (counted != static_cast<std::int64_t>(written_.size())) {
+        fault("counters (" + std::to_string(counted) + ") differ from the files reported (" +
+                  std::to_string(written_.size()) + ")",
+              out);
+    }
+    for (const auto& [counter, path] : written_) {
+        const fs::path relative = path.lexically_relative(out / folderOf(counter));
+        if (relative.empty() || *relative.begin() == "..") {
+            fault("reported outside its kind's folder", path);
+        }
+        if (!fs::is_regular_file(fs::symlink_status(path))) {
+            fault("reported written but not there", path);
+        }
+    }
+}
+
+void checkAfterRun(const Jail& jail, const CheckingHost& host, const RunCounters& counters,
+                   const RunReport& report) {
+    if (report.stopped) {
+        fault("the run says it was stopped", jail.input());
+    }
+    jail.checkTree();
+    host.checkWritten(counters, jail.out());
+}
+
+}  // namespace veltrane::fuzzing
