@@ -88,7 +88,11 @@ void ExtractionRun::sortMember(const platform::InputFile& archive, std::int64_t 
     const products::KindInfo& kind = products::infoFor(plan->kind);
     const std::filesystem::path folder = state_.outputBase / kind.folder;
     const std::string name = withSuffix(memberName, kind.suffix);
-    const MemberPath member = sanitizeMemberName(name);
+    // The name is judged as the archive gives it: a suffix must not turn "dir/" into a file.
+    MemberPath member = sanitizeMemberName(memberName);
+    if (member.verdict == MemberPathVerdict::Ok) {
+        member = sanitizeMemberName(name);
+    }
     switch (member.verdict) {
         case MemberPathVerdict::Unsafe:
             fail(folder / name, "the member name of archive " + archivePath.filename().string() +
