@@ -3,6 +3,7 @@
 // SIG files built in memory, the checks every faulty run must pass (no ".part" file left, every
 // counted file on disk), and the two ways of filling a disk: a small tmpfs and RLIMIT_FSIZE.
 
+#include <gtest/gtest.h>
 #include <sys/resource.h>
 
 #include <csignal>
@@ -10,10 +11,13 @@
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <stop_token>
 #include <string>
 #include <vector>
 
+#include "engine/extraction_run.h"
 #include "engine/run_types.h"
+#include "run_fixture.h"
 #include "testdata/sig_writer.h"
 
 namespace veltrane::testing_support {
@@ -39,6 +43,34 @@ std::map<std::string, std::string> productsUnder(const std::filesystem::path& ou
 
 // The counters of every product kind added up.
 std::int64_t productsCounted(const RunCounters& counters);
+
+// The scratch folder, host and output folder a fault test runs in.
+template <class Host = RecordingHost>
+class FaultTest : public testing::Test {
+  protected:
+    ScratchFolder scratch;
+    Host host;
+    std::filesystem::path out = scratch.path() / "out";
+
+    void writeSig(const std::string& sig) {
+        host.sig = scratch.path() / "feed.sig";
+        writeFile(host.sig, sig);
+    }
+
+    RunReport run(std::stop_token stop = {}) {
+        ExtractionRun extraction(host, out, std::move(stop));
+        return extraction.RunExtraction();
+    }
+
+    RunReport runOver(const std::string& sig, std::stop_token stop = {}) {
+        writeSig(sig);
+        return run(std::move(stop));
+    }
+
+    void expectNoPartFile() const {
+        EXPECT_EQ(partFilesUnder(scratch.path()), std::vector<std::filesystem::path>{});
+    }
+};
 
 // A tmpfs of `bytes` mounted on folder for the object's life; mounted() is false where the
 // system does not permit it (not root, no mount namespace), and the test should skip.

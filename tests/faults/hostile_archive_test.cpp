@@ -21,18 +21,13 @@ namespace {
 
 using namespace std::string_literals;
 using Files = std::map<std::string, std::string>;
-using testing_support::RecordingHost;
-using testing_support::ScratchFolder;
 
 const std::string kGrib = testing_support::gribMessage(60);
 const std::string kGribMember = testing_support::heading() + kGrib;
 const std::string kText = testing_support::textMember(40);
 
-class HostileArchive : public testing::Test {
+class HostileArchive : public testing_support::FaultTest<> {
   protected:
-    ScratchFolder scratch;
-    RecordingHost host;
-    std::filesystem::path out = scratch.path() / "out";
     std::filesystem::path archive = scratch.path() / "archive.tar";
 
     // Splits the archive as a run does once its end record has come.
@@ -49,8 +44,7 @@ class HostileArchive : public testing::Test {
         for (const auto& entry : std::filesystem::directory_iterator(scratch.path())) {
             EXPECT_TRUE(entry.path() == out || entry.path() == archive) << entry.path();
         }
-        EXPECT_EQ(testing_support::partFilesUnder(scratch.path()),
-                  std::vector<std::filesystem::path>{});
+        expectNoPartFile();
         EXPECT_EQ(testing_support::productsCounted(report.counts),
                   static_cast<std::int64_t>(testing_support::productsUnder(out).size()));
     }
