@@ -1,0 +1,140 @@
+#!/usr/bin/env bash
+# Measures veltrane-extract against the time it takes to copy the same bytes, and the engine's
+# member split against GNU tar, on generated SIG files in two record shapes, with a warm page
+# cache, and prints a table of ratios of medians.
+#
+#   bench/run.sh                              256 MiB and 1 GiB, 10 timed runs each
+#   BENCH_SIZES=64M BENCH_RUNS=3 bench/run.sh  a quick look
+#   BENCH_DIR=/some/fs bench/run.sh           measure another file system (default build/bench)
+#
+# Writes its working files under BENCH_DIR and removes them at the end; the table is also left
+# in BENCH_DIR/results.md.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+
+read -r -a sizes <<<"${BENCH_SIZES:-256M 1G}"
+runs=${BENCH_RUNS:-10}
+work=${BENCH_DIR:-$root/build/bench}
+warmup=2
+
+declare -A shape_records=([large]=60000-65502 [small]=1024-2048)
+shapes=(large small)
+
+scripts/deps.sh
+cmake --preset release >/dev/null
+cmake --build --preset release --target veltrane-extract veltrane-make-sig veltrane-split-bench
+release=$root/build/release
+extract=$release/cli/veltrane-extract
+make_sig=$release/tools/veltrane-make-sig
+split_bench=$release/bench/veltrane-split-bench
+clear_output=$root/bench/clear-output.sh
+
+mkdir -p "$work"
+work=$(cd "$work" && pwd)
+stamp=$work/.last-cleanup
+# Inodes deleted in the last minute slow down creating files on ext4 without a journal (see
+# clear-output.sh); the cleanup at the end of a previous run would weigh on this one.
+if [ -f "$stamp" ]; then
+    age=$(($(date +%s) - $(cat "$stamp")))
+    if [ "$age" -lt 65 ]; then
+        echo "bench: waiting $((65 - age)) s for the last run's deletions to age" >&2
+        sleep $((65 - age))
+    fi
+fi
+
+scratch=$work/run
+trash=$scratch/trash
+cleanup() {
+    rm -rf "$scratch"
+    sync
+    date +%s >"$stamp"
+}
+if [ -e "$scratch" ]; then
+    echo "bench: removing what an interrupted run left, then letting the deletions age" >&2
+    rm -rf "$scratch"
+    sync
+    sleep 65
+fi
+trap cleanup EXIT
+mkdir -p "$scratch/json"
+
+echo "bench: $(nproc) cores, $(uname -r), $(stat -f -c %T "$work") at $work," \
+    "load average $(cut -d' ' -f1-3 /proc/loadavg)"
+echo "bench: $(tar --version | head -1), $(hyperfine --version), $runs runs after $warmup warm-ups"
+
+# Median of one command of a hyperfine JSON export, in seconds.
+median() {
+    jq -r --arg name "$2" '.results[] | select(.command == $name) | .median' "$1"
+}
+
+peak_rss_kib() {
+    /usr/bin/time -v "$@" 2>&1 >/dev/null | awk -F': ' '/Maximum resident set size/ {print $2}'
+}
+
+rows=()
+for size in "${sizes[@]}"; do
+    for shape in "${shapes[@]}"; do
+        label="$size $shape"
+        sig=$scratch/feed-$size-$shape.sig
+        out=$scratch/out
+        copy=$scratch/copy
+        archives=$scratch/archives
+        echo "bench: $label: generating $sig" >&2
+        "$make_sig" --size "$size" --records "${shape_records[$shape]}" --seed 1 "$sig"
+        # Written back now, so no flush of the input competes with the timed runs.
+        sync
+        cat "$sig" >/dev/null
+
+        json=$scratch/json/$size-$shape-extract.json
+        hyperfine --style basic --warmup "$warmup" --runs "$runs" --export-json "$json" \
+            --command-name extract --prepare "$clear_output '$out' '$trash'" \
+            "'$extract' --kinds all -q -o '$out' '$sig'" \
+            --command-name copy \
+            --prepare "$clear_output '$copy' '$trash' && mkdir '$copy'" \
+            "cat '$sig' > '$copy/A' && cat '$copy/A' > '$copy/B'"
+        "$clear_output" "$copy" "$trash"
+        extract_s=$(median "$json" extract)
+        copy_s=$(median "$json" copy)
+
+        "$clear_output" "$out" "$trash"
+        rss_kib=$(peak_rss_kib "$extract" --kinds all -q -o "$out" "$sig")
+
+        # The peer: every archive the run reassembled, extracted by GNU tar one by one, against
+        # the engine's split of the same archives.
+        mv "$out/TAR Files" "$archives"
+        archive_count=$(find "$archives" -name '*.tar' | wc -l)
+        json_split=$scratch/json/$size-$shape-split.json
+        hyperfine --style basic --warmup "$warmup" --runs "$runs" --export-json "$json_split" \
+            --command-name tar \
+            --prepare "$clear_output '$scratch/tar-out' '$trash' && mkdir '$scratch/tar-out'" \
+            "for a in '$archives'/*.tar; do tar -xf \"\$a\" -C '$scratch/tar-out' || exit 1; done" \
+            --command-name split --prepare "$clear_output '$scratch/split-out' '$trash'" \
+            "'$split_bench' '$scratch/split-out' '$archives'/*.tar"
+        tar_s=$(median "$json_split" tar)
+        split_s=$(median "$json_split" split)
+
+        rows+=("$label|$extract_s|$copy_s|$tar_s|$split_s|$rss_kib|$archive_count")
+        # Nothing is deleted before the end: see clear-output.sh.
+        for used in "$out" "$archives" "$scratch/tar-out" "$scratch/split-out"; do
+            "$clear_output" "$used" "$trash"
+        done
+        truncate -s 0 "$sig"
+        mv "$sig" "$trash/"
+    done
+done
+
+{
+    echo "| SIG file | extract | copy floor | extract / copy | GNU tar | split | split / tar | peak RSS |"
+    echo "|---|---|---|---|---|---|---|---|"
+    for row in "${rows[@]}"; do
+        IFS='|' read -r label e c t s rss count <<<"$row"
+        awk -v label="$label" -v e="$e" -v c="$c" -v t="$t" -v s="$s" -v rss="$rss" \
+            -v count="$count" 'BEGIN {
+            printf "| %s | %.3f s | %.3f s | **%.2f** | %.3f s (%d archives) | %.3f s | **%.2f** | %.1f MiB |\n",
+                label, e, c, e / c, t, count, s, s / t, rss / 1024
+        }'
+    done
+    echo "| window | not measurable yet: the window does not exist | | | | | | |"
+} | tee "$work/results.md"
+echo "bench: load average at the end $(cut -d' ' -f1-3 /proc/loadavg)"
