@@ -61,6 +61,14 @@ void ExtractionRun::ExtractTarFiles() {
 
 void ExtractionRun::handleRecord(std::span<const std::byte> payload, std::int64_t recordOffset) {
     if (!archive_.inside) {
+        // An end record out here belongs to an archive whose header was lost or unusable. Its
+        // marker holds a header marker, but opening an archive on it would swallow the next
+        // header and the archive behind it.
+        if (sig::startsWithEndMarker(payload)) {
+            warn(sigPath_, "the end record " + atOffset(recordOffset) +
+                               " closes no archive: its header was missing or unusable");
+            return;
+        }
         const auto header = sig::findArchiveHeader(payload);
         if (!header) {
             return;
@@ -129,6 +137,13 @@ void ExtractionRun::finishArchive() {
 
 void ExtractionRun::closeArchiveAtEndOfFile() {
     if (!state_.TarFile.isOpen()) {
+        // Announced, but the file ended before its first data record: nothing to keep, yet the
+        // feed was cut inside it all the same.
+        if (archive_.inside && !archive_.hasData && !state_.report.stopped) {
+            warn(archive_.path,
+                 "the SIG file ends inside this archive, before any of its data; nothing was "
+                 "written");
+        }
         return;
     }
     if (state_.report.stopped) {
