@@ -97,4 +97,17 @@ fs::path outputFolder(const char* name) {
     return folder;
 }
 
+void clearOutput(const fs::path& folder) {
+    static std::uint64_t cleared = 0;
+    std::error_code ignored;
+    for (const auto& entry : fs::recursive_directory_iterator(folder, ignored)) {
+        if (entry.is_regular_file(ignored)) {
+            fs::resize_file(entry.path(), 0, ignored);
+        }
+    }
+    const fs::path trash = scratch().root() / "trash";
+    fs::create_directories(trash);
+    fs::rename(folder, trash / std::to_string(++cleared));
+}
+
 }  // namespace veltrane::bench

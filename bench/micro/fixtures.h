@@ -20,4 +20,11 @@ const std::filesystem::path& archiveFixture(std::size_t members);
 // An empty folder for one benchmark's output, under the scratch folder.
 std::filesystem::path outputFolder(const char* name);
 
+// Empties an output folder between iterations the way bench/clear-output.sh does, without
+// deleting a file: every file is cut to zero length (its pages are freed at once) and the folder
+// moves into a trash folder that goes at exit. A pass that replaced the last pass's files would
+// time ext4 flushing a replaced file on rename; one right after deleting them would time the
+// scan past recently deleted inodes.
+void clearOutput(const std::filesystem::path& folder);
+
 }  // namespace veltrane::bench

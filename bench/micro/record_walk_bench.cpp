@@ -68,6 +68,9 @@ void BM_Reassemble(benchmark::State& state) {
     const auto output = outputFolder("reassemble");
     NoProductsHost host(sig);
     for (auto _ : state) {
+        state.PauseTiming();
+        clearOutput(output);
+        state.ResumeTiming();
         ExtractionRun run(host, output);
         const RunReport report = run.RunExtraction();
         if (!report.failures.empty()) {
