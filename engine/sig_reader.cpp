@@ -26,6 +26,10 @@ void ExtractionRun::ExtractTarFiles() {
         if (stopRequested()) {
             break;
         }
+        // The archive's queued payloads lie in the reader's window: write them before it moves.
+        if (reader.refillsFor(state_.SigPosition)) {
+            state_.TarFile.flush();
+        }
         std::error_code error;
         const auto record = reader.recordAt(state_.SigPosition, error);
         if (error) {
@@ -97,7 +101,7 @@ void ExtractionRun::handleRecord(std::span<const std::byte> payload, std::int64_
         startArchiveFile();
     }
     if (state_.TarFile.isOpen()) {
-        state_.TarFile.append(payload);
+        state_.TarFile.appendInPlace(payload);
     }
 }
 

@@ -12,14 +12,18 @@ RecordReader::RecordReader(const platform::InputFile& file, std::size_t windowSi
       window_(new std::byte[std::max(windowSize, kMaxRecordSpan)]),
       capacity_(std::max(windowSize, kMaxRecordSpan)) {}
 
-std::span<const std::byte> RecordReader::recordAt(std::int64_t offset, std::error_code& error) {
+bool RecordReader::refillsFor(std::int64_t offset) const {
     const std::int64_t windowEnd = windowStart_ + static_cast<std::int64_t>(windowLength_);
     const bool inWindow = offset >= windowStart_ && offset <= windowEnd;
     const bool wholeRecordInWindow =
         inWindow && windowEnd - offset >= static_cast<std::int64_t>(kMaxRecordSpan);
     // Near the end of the file the window may legitimately hold less than a record; refill
     // anyway when it has not seen the end yet, since the file may have grown.
-    if (!inWindow || (!wholeRecordInWindow && !reachedEnd_)) {
+    return !inWindow || (!wholeRecordInWindow && !reachedEnd_);
+}
+
+std::span<const std::byte> RecordReader::recordAt(std::int64_t offset, std::error_code& error) {
+    if (refillsFor(offset)) {
         refill(offset, error);
     }
     const std::int64_t start = offset - windowStart_;

@@ -21,6 +21,10 @@ class RecordReader {
     // inside it. Empty at the end of the file. Offsets must not go backwards.
     std::span<const std::byte> recordAt(std::int64_t offset, std::error_code& error);
 
+    // Whether recordAt(offset) reads the file, and so moves or overwrites the bytes that earlier
+    // records were handed out in.
+    bool refillsFor(std::int64_t offset) const;
+
   private:
     void refill(std::int64_t offset, std::error_code& error);
 

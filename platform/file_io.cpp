@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -201,40 +202,60 @@ void OutputFile::discard() {
 
 // ---- BufferedOutput -----------------------------------------------------------------------
 
-BufferedOutput::BufferedOutput(std::size_t capacity)
-    : buffer_(new std::byte[capacity]), capacity_(capacity) {}
+BufferedOutput::BufferedOutput(std::size_t capacity) : capacity_(capacity) {}
 
 std::error_code BufferedOutput::create(const std::filesystem::path& path) {
-    used_ = 0;
+    pieceCount_ = 0;
+    queued_ = 0;
     appended_ = 0;
     error_ = file_.create(path);
     return error_;
 }
 
-void BufferedOutput::append(std::span<const std::byte> data) {
+void BufferedOutput::appendInPlace(std::span<const std::byte> data) {
     appended_ += static_cast<std::int64_t>(data.size());
     if (error_ || data.empty()) {
         return;
     }
-    if (used_ + data.size() > capacity_) {
+    pieces_[pieceCount_++] = data;
+    queued_ += data.size();
+    if (queued_ >= capacity_ || pieceCount_ == kMaxPieces) {
         flush();
-        // A payload as large as the buffer gains nothing from a copy.
-        if (data.size() >= capacity_) {
-            if (!error_) {
-                error_ = file_.write(data);
-            }
-            return;
-        }
     }
-    std::memcpy(buffer_.get() + used_, data.data(), data.size());
-    used_ += data.size();
 }
 
 void BufferedOutput::flush() {
-    if (used_ > 0 && !error_) {
-        error_ = file_.write({buffer_.get(), used_});
+    std::array<iovec, kMaxPieces> vectors;
+    std::size_t first = 0;
+    for (std::size_t i = 0; i < pieceCount_; ++i) {
+        vectors[i] = {const_cast<std::byte*>(pieces_[i].data()), pieces_[i].size()};
     }
-    used_ = 0;
+    while (first < pieceCount_ && !error_) {
+        const ssize_t put = ::writev(file_.descriptor(), vectors.data() + first,
+                                     static_cast<int>(pieceCount_ - first));
+        if (put < 0) {
+            if (errno != EINTR) {
+                error_ = lastError();
+            }
+            continue;
+        }
+        if (put == 0) {
+            error_ = std::make_error_code(std::errc::no_space_on_device);
+            break;
+        }
+        // A short write ends inside some piece: go on from the first byte not written.
+        auto done = static_cast<std::size_t>(put);
+        while (first < pieceCount_ && done >= vectors[first].iov_len) {
+            done -= vectors[first].iov_len;
+            ++first;
+        }
+        if (first < pieceCount_) {
+            vectors[first].iov_base = static_cast<std::byte*>(vectors[first].iov_base) + done;
+            vectors[first].iov_len -= done;
+        }
+    }
+    pieceCount_ = 0;
+    queued_ = 0;
 }
 
 std::error_code BufferedOutput::commit() {
@@ -248,7 +269,8 @@ std::error_code BufferedOutput::commit() {
 }
 
 void BufferedOutput::discard() {
-    used_ = 0;
+    pieceCount_ = 0;
+    queued_ = 0;
     file_.discard();
 }
 

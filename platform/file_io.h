@@ -2,6 +2,7 @@
 // Thin RAII wrappers over POSIX file descriptors: the engine reads and writes raw bytes at
 // explicit offsets and needs to know exactly which operation failed and why.
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
@@ -72,15 +73,20 @@ class OutputFile {
     std::filesystem::path temporaryPath_;
 };
 
-// Collects small appends into large writes, so a stream of small SIG payloads costs few system
-// calls. The first error sticks: later appends are dropped and the error is kept for the caller.
+// Gathers appends into large writes without copying them, so a stream of small SIG payloads
+// costs few system calls and no copy in memory. An append is written from where it lies: the
+// caller keeps those bytes unchanged until the next flush(), commit() or discard(). The first
+// error sticks: later appends are dropped and the error is kept for the caller.
 class BufferedOutput {
   public:
+    // Bytes queued before they are written; Linux takes at most 1024 pieces in one write.
     explicit BufferedOutput(std::size_t capacity);
 
     std::error_code create(const std::filesystem::path& path);
     bool isOpen() const { return file_.isOpen(); }
-    void append(std::span<const std::byte> data);
+    void appendInPlace(std::span<const std::byte> data);
+    // Writes what is queued, so that the caller may reuse the memory it lies in.
+    void flush();
     std::error_code error() const { return error_; }
     std::int64_t bytesAppended() const { return appended_; }
 
@@ -89,12 +95,13 @@ class BufferedOutput {
     void discard();
 
   private:
-    void flush();
+    static constexpr std::size_t kMaxPieces = 1024;
 
     OutputFile file_;
-    std::unique_ptr<std::byte[]> buffer_;
+    std::array<std::span<const std::byte>, kMaxPieces> pieces_;
+    std::size_t pieceCount_ = 0;
+    std::size_t queued_ = 0;
     std::size_t capacity_;
-    std::size_t used_ = 0;
     std::int64_t appended_ = 0;
     std::error_code error_;
 };
