@@ -75,12 +75,15 @@ class ExtractionRun {
                       std::int64_t dataOffset, const products::ProductPlan& plan,
                       const std::filesystem::path& target);
     // Copies [from, from + count) of the archive into out; false when it failed or was stopped
-    // (the failure is reported).
+    // (the failure is reported). `held` is left holding the bytes copied when they went through
+    // memory untransformed in one piece, so the end check needs no read of its own.
     bool copyProduct(const platform::InputFile& archive, std::int64_t from, std::int64_t count,
-                     bool bitReversed, platform::OutputFile& out);
-    // Warns when the bytes in front of messageEnd are not "7777".
+                     bool bitReversed, platform::OutputFile& out, std::span<const std::byte>& held);
+    // Warns when the bytes in front of messageEnd are not "7777". `held` holds the archive's
+    // bytes from messageStart on, or fewer; what it lacks is read from the archive.
     void checkMessageEnd(const platform::InputFile& archive, std::int64_t messageStart,
-                         std::int64_t messageEnd, const std::filesystem::path& target);
+                         std::int64_t messageEnd, std::span<const std::byte> held,
+                         const std::filesystem::path& target);
 
     std::error_code ensureFolder(const std::filesystem::path& folder);
     bool stopRequested();

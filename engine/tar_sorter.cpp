@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <string>
 
 #include "engine/bit_reverse.h"
@@ -128,7 +129,8 @@ void ExtractionRun::writeProduct(const platform::InputFile& archive, std::int64_
     const std::int64_t from = dataOffset + plan.offset;
     const std::int64_t wanted = std::max<std::int64_t>(plan.count, 0);
     const std::int64_t present = std::clamp<std::int64_t>(archiveLength - from, 0, wanted);
-    if (!copyProduct(archive, from, present, plan.bitReversed, out)) {
+    std::span<const std::byte> held;
+    if (!copyProduct(archive, from, present, plan.bitReversed, out, held)) {
         out.discard();
         return;
     }
@@ -147,10 +149,10 @@ void ExtractionRun::writeProduct(const platform::InputFile& archive, std::int64_
     }
     switch (plan.endCheck) {
         case products::MessageEndCheck::AtEnd:
-            checkMessageEnd(archive, from, from + wanted, target);
+            checkMessageEnd(archive, from, from + wanted, held, target);
             break;
         case products::MessageEndCheck::FourBeforeEnd:
-            checkMessageEnd(archive, from, from + wanted - 4, target);
+            checkMessageEnd(archive, from, from + wanted - 4, held, target);
             break;
         case products::MessageEndCheck::None:
             break;
@@ -158,8 +160,13 @@ void ExtractionRun::writeProduct(const platform::InputFile& archive, std::int64_
 }
 
 bool ExtractionRun::copyProduct(const platform::InputFile& archive, std::int64_t from,
-                                std::int64_t count, bool bitReversed, platform::OutputFile& out) {
+                                std::int64_t count, bool bitReversed, platform::OutputFile& out,
+                                std::span<const std::byte>& held) {
     const std::span<std::byte> buffer{copyBuffer_.get(), kCopyChunk};
+    // A product that fits the buffer goes through it in one read and one write: for products of
+    // tens of kilobytes that costs less than the kernel's copy, which splices page by page
+    // through a pipe, and it leaves the product's last bytes at hand for the end check.
+    const bool throughMemory = bitReversed || count <= static_cast<std::int64_t>(kCopyChunk);
     std::int64_t done = 0;
     while (done < count) {
         if (stopRequested()) {
@@ -168,11 +175,15 @@ bool ExtractionRun::copyProduct(const platform::InputFile& archive, std::int64_t
         const std::int64_t chunk = std::min<std::int64_t>(count - done, kCopyChunk);
         std::error_code error;
         std::int64_t copied = 0;
-        if (bitReversed) {
+        if (throughMemory) {
             const auto part = buffer.first(static_cast<std::size_t>(chunk));
             const std::size_t got = archive.readAt(from + done, part, error);
             if (!error) {
-                reverseBitsInEachByte(part.first(got));
+                if (bitReversed) {
+                    reverseBitsInEachByte(part.first(got));
+                } else {
+                    held = part.first(got);
+                }
                 error = out.write(part.first(got));
                 copied = static_cast<std::int64_t>(got);
             }
@@ -193,13 +204,20 @@ bool ExtractionRun::copyProduct(const platform::InputFile& archive, std::int64_t
 }
 
 void ExtractionRun::checkMessageEnd(const platform::InputFile& archive, std::int64_t messageStart,
-                                    std::int64_t messageEnd, const std::filesystem::path& target) {
+                                    std::int64_t messageEnd, std::span<const std::byte> held,
+                                    const std::filesystem::path& target) {
     std::array<char, products::kMessageEnd.size()> tail{};
     std::size_t got = 0;
     const auto endMarkerAt = messageEnd - static_cast<std::int64_t>(tail.size());
     if (endMarkerAt >= messageStart) {
-        std::error_code error;
-        got = archive.readAt(endMarkerAt, std::as_writable_bytes(std::span(tail)), error);
+        const auto heldAt = static_cast<std::size_t>(endMarkerAt - messageStart);
+        if (heldAt <= held.size() && held.size() - heldAt >= tail.size()) {
+            std::memcpy(tail.data(), held.data() + heldAt, tail.size());
+            got = tail.size();
+        } else {
+            std::error_code error;
+            got = archive.readAt(endMarkerAt, std::as_writable_bytes(std::span(tail)), error);
+        }
     }
     if (got != tail.size() || std::string_view(tail.data(), tail.size()) != products::kMessageEnd) {
         warn(target, "the message does not end in \"7777\": it is damaged or cut short");
