@@ -4,7 +4,7 @@
 # cache, and prints a table of ratios of medians.
 #
 #   bench/run.sh                              256 MiB and 1 GiB, 10 timed runs each
-#   BENCH_SIZES=64M BENCH_RUNS=3 bench/run.sh  a quick look
+#   BENCH_SIZES=64M BENCH_RUNS=4 bench/run.sh  a quick look
 #   BENCH_DIR=/some/fs bench/run.sh           measure another file system (default build/bench)
 #
 # Writes its working files under BENCH_DIR and removes them at the end; the table is also left
@@ -16,7 +16,10 @@ root=$PWD
 read -r -a sizes <<<"${BENCH_SIZES:-256M 1G}"
 runs=${BENCH_RUNS:-10}
 work=${BENCH_DIR:-$root/build/bench}
-warmup=2
+# The two commands of a comparison take turns in rounds, so that a burst of load from something
+# else on the machine falls on both rather than on one.
+rounds=2
+warmup=1
 
 declare -A shape_records=([large]=60000-65502 [small]=1024-2048)
 shapes=(large small)
@@ -33,13 +36,15 @@ clear_output=$root/bench/clear-output.sh
 mkdir -p "$work"
 work=$(cd "$work" && pwd)
 stamp=$work/.last-cleanup
-# Inodes deleted in the last minute slow down creating files on ext4 without a journal (see
-# clear-output.sh); the cleanup at the end of a previous run would weigh on this one.
+# On ext4 without a journal, creating a file scans past every inode deleted in the last minute,
+# or the last six when the inode's table block is dirty, as new files in it make it (see
+# clear-output.sh): the cleanup at the end of a previous run would weigh on this one.
+settle=370
 if [ -f "$stamp" ]; then
     age=$(($(date +%s) - $(cat "$stamp")))
-    if [ "$age" -lt 65 ]; then
-        echo "bench: waiting $((65 - age)) s for the last run's deletions to age" >&2
-        sleep $((65 - age))
+    if [ "$age" -lt "$settle" ]; then
+        echo "bench: waiting $((settle - age)) s for the last run's deletions to age" >&2
+        sleep $((settle - age))
     fi
 fi
 
@@ -54,18 +59,33 @@ if [ -e "$scratch" ]; then
     echo "bench: removing what an interrupted run left, then letting the deletions age" >&2
     rm -rf "$scratch"
     sync
-    sleep 65
+    sleep "$settle"
 fi
 trap cleanup EXIT
 mkdir -p "$scratch/json"
 
 echo "bench: $(nproc) cores, $(uname -r), $(stat -f -c %T "$work") at $work," \
     "load average $(cut -d' ' -f1-3 /proc/loadavg)"
-echo "bench: $(tar --version | head -1), $(hyperfine --version), $runs runs after $warmup warm-ups"
+echo "bench: $(tar --version | head -1), $(hyperfine --version), $runs runs in $rounds rounds"
 
-# Median of one command of a hyperfine JSON export, in seconds.
+# hyperfine over two commands, `rounds` times, each round with a warm-up; the JSON exports go to
+# PREFIX-N.json. Arguments after PREFIX: name, prepare, command, name, prepare, command.
+compare() {
+    local prefix=$1
+    shift
+    local per_round=$(((runs + rounds - 1) / rounds))
+    for round in $(seq "$rounds"); do
+        hyperfine --style basic --warmup "$warmup" --runs "$per_round" \
+            --export-json "$prefix-$round.json" \
+            --command-name "$1" --prepare "$2" "$3" --command-name "$4" --prepare "$5" "$6"
+    done
+}
+
+# Median over every round of one command, in seconds.
 median() {
-    jq -r --arg name "$2" '.results[] | select(.command == $name) | .median' "$1"
+    jq -s -r --arg name "$2" '[.[].results[] | select(.command == $name) | .times[]] | sort
+        | if length % 2 == 1 then .[length / 2 | floor]
+          else (.[length / 2 - 1] + .[length / 2]) / 2 end' "$1"-*.json
 }
 
 peak_rss_kib() {
@@ -86,12 +106,11 @@ for size in "${sizes[@]}"; do
         sync
         cat "$sig" >/dev/null
 
-        json=$scratch/json/$size-$shape-extract.json
-        hyperfine --style basic --warmup "$warmup" --runs "$runs" --export-json "$json" \
-            --command-name extract --prepare "$clear_output '$out' '$trash'" \
+        json=$scratch/json/$size-$shape-extract
+        compare "$json" \
+            extract "$clear_output '$out' '$trash'" \
             "'$extract' --kinds all -q -o '$out' '$sig'" \
-            --command-name copy \
-            --prepare "$clear_output '$copy' '$trash' && mkdir '$copy'" \
+            copy "$clear_output '$copy' '$trash' && mkdir '$copy'" \
             "cat '$sig' > '$copy/A' && cat '$copy/A' > '$copy/B'"
         "$clear_output" "$copy" "$trash"
         extract_s=$(median "$json" extract)
@@ -104,12 +123,11 @@ for size in "${sizes[@]}"; do
         # the engine's split of the same archives.
         mv "$out/TAR Files" "$archives"
         archive_count=$(find "$archives" -name '*.tar' | wc -l)
-        json_split=$scratch/json/$size-$shape-split.json
-        hyperfine --style basic --warmup "$warmup" --runs "$runs" --export-json "$json_split" \
-            --command-name tar \
-            --prepare "$clear_output '$scratch/tar-out' '$trash' && mkdir '$scratch/tar-out'" \
+        json_split=$scratch/json/$size-$shape-split
+        compare "$json_split" \
+            tar "$clear_output '$scratch/tar-out' '$trash' && mkdir '$scratch/tar-out'" \
             "for a in '$archives'/*.tar; do tar -xf \"\$a\" -C '$scratch/tar-out' || exit 1; done" \
-            --command-name split --prepare "$clear_output '$scratch/split-out' '$trash'" \
+            split "$clear_output '$scratch/split-out' '$trash'" \
             "'$split_bench' '$scratch/split-out' '$archives'/*.tar"
         tar_s=$(median "$json_split" tar)
         split_s=$(median "$json_split" split)
