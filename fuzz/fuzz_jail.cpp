@@ -39,11 +39,18 @@ std::string_view folderOf(Counter counter) {
     return kind->folder;
 }
 
-// The temporary names this process gives files being written; a member that happens to be
-// called ".veltrane-1-2.part" by another process's number is a product like any other.
+// The temporary names this process gives files being written: ".veltrane-PID-N.part".
 bool isOurTemporary(const std::string& name) {
     static const std::string prefix = ".veltrane-" + std::to_string(::getpid()) + "-";
-    return name.starts_with(prefix) && name.ends_with(".part");
+    static const std::string suffix = ".part";
+    if (!name.starts_with(prefix) || !name.ends_with(suffix) ||
+        name.size() <= prefix.size() + suffix.size()) {
+        return false;
+    }
+    const auto sequence =
+        std::string_view(name).substr(prefix.size(), name.size() - prefix.size() - suffix.size());
+    return std::all_of(sequence.begin(), sequence.end(),
+                       [](char c) { return c >= '0' && c <= '9'; });
 }
 
 }  // namespace
@@ -76,7 +83,7 @@ void Jail::prepare(const std::uint8_t* data, std::size_t size) {
     }
 }
 
-void Jail::checkTree() const {
+void Jail::checkTree(const std::set<fs::path>& reported) const {
     for (const auto& entry : fs::directory_iterator(root_)) {
         if (entry.path() != input_ && entry.path() != out_) {
             fault("written outside the output folder", entry.path());
@@ -96,7 +103,7 @@ void Jail::checkTree() const {
         if (!fs::is_regular_file(status) && !fs::is_directory(status)) {
             fault("neither a file nor a folder", entry.path());
         }
-        if (isOurTemporary(entry.path().filename().string())) {
+        if (isOurTemporary(entry.path().filename().string()) && !reported.contains(entry.path())) {
             fault("temporary file left behind", entry.path());
         }
     }
@@ -123,12 +130,20 @@ void CheckingHost::checkWritten(const RunCounters& counters, const fs::path& out
     }
 }
 
+std::set<fs::path> CheckingHost::reportedPaths() const {
+    std::set<fs::path> paths;
+    for (const auto& entry : written_) {
+        paths.insert(entry.second);
+    }
+    return paths;
+}
+
 void checkAfterRun(const Jail& jail, const CheckingHost& host, const RunCounters& counters,
                    const RunReport& report) {
     if (report.stopped) {
         fault("the run says it was stopped", jail.input());
     }
-    jail.checkTree();
+    jail.checkTree(host.reportedPaths());
     host.checkWritten(counters, jail.out());
 }
 

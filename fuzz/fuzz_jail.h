@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -31,8 +32,9 @@ class Jail {
     void prepare(const std::uint8_t* data, std::size_t size);
 
     // Aborts unless the root holds the input and the output folder alone, and the output folder
-    // holds only kind folders, regular files and folders, and no temporary file.
-    void checkTree() const;
+    // holds only kind folders, regular files and folders, and no temporary file. A file the run
+    // reported as written is a product even when a member's name made it look like a temporary.
+    void checkTree(const std::set<std::filesystem::path>& reported) const;
 
   private:
     std::filesystem::path root_;
@@ -55,6 +57,7 @@ class CheckingHost : public RunHost {
     // Aborts unless the counters add up to the files reported written, and every one of them
     // stands, as a regular file, in its kind's folder under out.
     void checkWritten(const RunCounters& counters, const std::filesystem::path& out) const;
+    std::set<std::filesystem::path> reportedPaths() const;
 
   private:
     std::filesystem::path sig_;

@@ -4,6 +4,7 @@
 // counted product is on disk.
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <map>
 #include <string>
@@ -111,6 +112,26 @@ INSTANTIATE_TEST_SUITE_P(
         NameCase{"empty with a suffix kind", "", kGribMember, {}, 0, 1},
         NameCase{"a dot with a suffix kind", "./.", kGribMember, {}, 0, 1}),
     testing_support::NameFromWhat{});
+
+// A member may carry the very name this process gives a file while it is being written. It is a
+// product like any other: written, counted, and in the way of no temporary file after it.
+TEST_F(HostileArchive, MemberNamedLikeOurTemporaryFileIsAProduct) {
+    const std::string prefix = ".veltrane-" + std::to_string(::getpid()) + "-";
+    std::vector<std::pair<std::string, std::string>> members;
+    Files expected;
+    for (int sequence = 0; sequence < 64; ++sequence) {
+        const std::string name = prefix + std::to_string(sequence) + ".part";
+        members.emplace_back(name, kText);
+        expected.emplace("ASCII Files/" + name, kText);
+    }
+    members.emplace_back("ok", kText);
+    expected.emplace("ASCII Files/ok", kText);
+
+    const RunReport report = split(testing_support::archiveOf(members));
+    EXPECT_EQ(testing_support::productsUnder(out), expected);
+    EXPECT_TRUE(report.failures.empty());
+    EXPECT_EQ(testing_support::productsCounted(report.counts), 65);
+}
 
 // Twelve octal digits fill the field with no NUL or space behind them, as some writers do.
 TEST_F(HostileArchive, TwelveDigitSizeIsRead) {
