@@ -13,6 +13,7 @@
 #include "cli/progress_meter.h"
 #include "cli/report_json.h"
 #include "cli/report_text.h"
+#include "cli/stop_on_signal.h"
 #include "engine/extraction_run.h"
 #include "platform/file_io.h"
 #include "platform/folders.h"
@@ -24,6 +25,8 @@ using namespace veltrane;
 constexpr int kExitOk = 0;
 constexpr int kExitFailures = 1;
 constexpr int kExitUsage = 2;
+// A run stopped by a signal ends with 128 + its number, as the shell reports a death by it.
+constexpr int kExitSignalBase = 128;
 
 struct Options {
     std::vector<std::string> sigFiles;
@@ -135,14 +138,17 @@ int main(int argc, char** argv) {
     // With --json, standard output holds the report alone.
     std::FILE* fileList = options.verbose ? (options.json ? stderr : stdout) : nullptr;
 
+    const cli::StopOnSignal signals;
     std::vector<RunReport> reports;
     bool anyFailure = false;
-    for (std::size_t i = 0; i < options.sigFiles.size(); ++i) {
+    for (std::size_t i = 0; i < options.sigFiles.size() && !signals.token().stop_requested(); ++i) {
         if (meter) {
             meter->startFile(i);
         }
         CommandLineHost host(options.sigFiles[i], *kinds, meter ? &*meter : nullptr, fileList);
-        ExtractionRun run(host, options.output);
+        // The command line only counts and lists, so the split may take the second core.
+        ExtractionRun run(host, options.output, signals.token(),
+                          RunOptions{.splitBesideWalk = true});
         reports.push_back(run.RunExtraction());
         if (meter) {
             meter->clear();
@@ -155,6 +161,9 @@ int main(int argc, char** argv) {
         std::fputs(cli::reportsToJson(reports).c_str(), stdout);
     } else if (!options.quiet) {
         cli::printSummary(stdout, reports);
+    }
+    if (const int signal = signals.signal(); signal != 0) {
+        return kExitSignalBase + signal;
     }
     return anyFailure ? kExitFailures : kExitOk;
 }

@@ -7,9 +7,18 @@
 
 namespace veltrane {
 
-ExtractionRun::ExtractionRun(RunHost& host, std::filesystem::path outputBase, std::stop_token stop)
-    : host_(host), stop_(std::move(stop)), copyBuffer_(new std::byte[kCopyChunk]) {
+ExtractionRun::ExtractionRun(RunHost& host, std::filesystem::path outputBase, std::stop_token stop,
+                             RunOptions options)
+    : host_(host),
+      stop_(std::move(stop)),
+      options_(options),
+      copyBuffer_(new std::byte[kCopyChunk]) {
     state_.outputBase = std::move(outputBase);
+}
+
+ExtractionRun::~ExtractionRun() {
+    // Only reached with the splitter still running when the walk left by an exception.
+    finishSplitterThread();
 }
 
 RunReport ExtractionRun::RunExtraction() {
@@ -38,10 +47,50 @@ RunReport ExtractionRun::RunExtraction() {
 }
 
 void ExtractionRun::UpdateProgress() {
+    const auto lock = lockShared();
     host_.showProgress(RunProgress{state_.SigPosition, state_.SigFileSize, state_.counters});
 }
 
+void ExtractionRun::startSplitterThread() {
+    if (!options_.splitBesideWalk) {
+        return;
+    }
+    handoff_.emplace();
+    splitter_ = std::jthread([this] {
+        while (auto archive = handoff_->take()) {
+            splitArchive(archive->file, archive->path);
+        }
+    });
+}
+
+void ExtractionRun::finishSplitterThread() {
+    if (!handoff_) {
+        return;
+    }
+    handoff_->close();
+    if (splitter_.joinable()) {
+        splitter_.join();
+    }
+    handoff_.reset();
+}
+
+std::unique_lock<std::mutex> ExtractionRun::lockShared() {
+    return options_.splitBesideWalk ? std::unique_lock(shared_) : std::unique_lock<std::mutex>();
+}
+
+void ExtractionRun::countWritten(Counter counter, const std::filesystem::path& path) {
+    const auto lock = lockShared();
+    ++state_.counters[counter];
+    host_.fileWritten(counter, path);
+}
+
+KindSelection ExtractionRun::askSelectedKinds() {
+    const auto lock = lockShared();
+    return host_.selectedKinds();
+}
+
 std::error_code ExtractionRun::ensureFolder(const std::filesystem::path& folder) {
+    const auto lock = lockShared();
     // Folders are looked up once per run; one that vanishes mid-run shows up as a failed create.
     if (foldersMade_.contains(folder.native())) {
         return {};
@@ -54,18 +103,23 @@ std::error_code ExtractionRun::ensureFolder(const std::filesystem::path& folder)
 }
 
 bool ExtractionRun::stopRequested() {
-    if (stop_.stop_requested()) {
-        state_.report.stopped = true;
-        return true;
+    if (!stop_.stop_requested()) {
+        return false;
     }
-    return false;
+    if (!stopSeen_.exchange(true)) {
+        const auto lock = lockShared();
+        state_.report.stopped = true;
+    }
+    return true;
 }
 
 void ExtractionRun::fail(const std::filesystem::path& path, std::string reason) {
+    const auto lock = lockShared();
     state_.report.failures.push_back({path.string(), std::move(reason)});
 }
 
 void ExtractionRun::warn(const std::filesystem::path& path, std::string reason) {
+    const auto lock = lockShared();
     state_.report.warnings.push_back({path.string(), std::move(reason)});
 }
 

@@ -3,15 +3,20 @@
 // "TAR Files", splits every finished archive into product files, and counts what it writes.
 // All of a run's state lives in one object, so runs can go side by side.
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <mutex>
+#include <optional>
 #include <span>
 #include <stop_token>
 #include <string>
+#include <thread>
 #include <unordered_set>
 
+#include "engine/archive_handoff.h"
 #include "engine/product_kinds.h"
 #include "engine/run_host.h"
 #include "engine/run_types.h"
@@ -36,9 +41,22 @@ struct RunState {
     RunReport report;
 };
 
+struct RunOptions {
+    // Split each finished archive on a second thread while the walk reassembles the next one,
+    // for hosts that want the second core more than a strict order of calls. The host is then
+    // called from both threads, never two calls at once; a split's file-written calls come
+    // between the walk's progress calls, and one progress call after the last split gives the
+    // final counts. Output, counts and problems are the same as without it.
+    bool splitBesideWalk = false;
+};
+
 class ExtractionRun {
   public:
-    ExtractionRun(RunHost& host, std::filesystem::path outputBase, std::stop_token stop = {});
+    ExtractionRun(RunHost& host, std::filesystem::path outputBase, std::stop_token stop = {},
+                  RunOptions options = {});
+    ~ExtractionRun();
+    ExtractionRun(const ExtractionRun&) = delete;
+    ExtractionRun& operator=(const ExtractionRun&) = delete;
 
     // The whole run, on the calling thread: open the SIG file the host names, walk it, close it.
     RunReport RunExtraction();
@@ -68,6 +86,11 @@ class ExtractionRun {
     void finishArchive();
     void closeArchiveAtEndOfFile();
 
+    void startSplitterThread();
+    void finishSplitterThread();
+    std::optional<platform::InputFile> openForSplit(const std::filesystem::path& archivePath);
+    void splitArchive(const platform::InputFile& archive, const std::filesystem::path& archivePath);
+
     void sortMember(const platform::InputFile& archive, std::int64_t archiveLength,
                     std::int64_t headerOffset, std::string_view memberName, std::int64_t memberSize,
                     const std::filesystem::path& archivePath);
@@ -89,14 +112,24 @@ class ExtractionRun {
     bool stopRequested();
     void fail(const std::filesystem::path& path, std::string reason);
     void warn(const std::filesystem::path& path, std::string reason);
+    void countWritten(Counter counter, const std::filesystem::path& path);
+    KindSelection askSelectedKinds();
+    // Held while the counters, the report, the folders made or the host are used, when a split
+    // runs beside the walk; without one it holds nothing and costs nothing.
+    std::unique_lock<std::mutex> lockShared();
 
     RunHost& host_;
     std::stop_token stop_;
+    RunOptions options_;
+    std::atomic<bool> stopSeen_{false};
+    std::mutex shared_;
     RunState state_;
     std::filesystem::path sigPath_;
     ArchiveInProgress archive_;
     std::unique_ptr<std::byte[]> copyBuffer_;
     std::unordered_set<std::string> foldersMade_;
+    std::optional<ArchiveHandoff> handoff_;
+    std::jthread splitter_;  // last: joined before anything it uses goes away
 };
 
 }  // namespace veltrane

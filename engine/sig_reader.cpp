@@ -20,6 +20,7 @@ void ExtractionRun::ExtractTarFiles() {
     state_.SigPosition = 0;
     state_.counters = RunCounters{};
     archive_ = ArchiveInProgress{};
+    startSplitterThread();
 
     sig::RecordReader reader(state_.SigFile, kSigReadWindow);
     while (state_.SigPosition < state_.SigFileSize) {
@@ -61,6 +62,10 @@ void ExtractionRun::ExtractTarFiles() {
         UpdateProgress();
     }
     closeArchiveAtEndOfFile();
+    if (handoff_) {
+        finishSplitterThread();
+        UpdateProgress();  // the counts of the last archives' products
+    }
 }
 
 void ExtractionRun::handleRecord(std::span<const std::byte> payload, std::int64_t recordOffset) {
@@ -134,23 +139,30 @@ void ExtractionRun::finishArchive() {
                                 "; it was removed and not split");
         return;
     }
-    ++state_.counters[Counter::Tar];
-    host_.fileWritten(Counter::Tar, archive_.path);
-    SplitTarFile(archive_.path);
+    countWritten(Counter::Tar, archive_.path);
+    auto archive = openForSplit(archive_.path);
+    if (!archive) {
+        return;
+    }
+    if (handoff_) {
+        handoff_->put(FinishedArchive{std::move(*archive), archive_.path});
+    } else {
+        splitArchive(*archive, archive_.path);
+    }
 }
 
 void ExtractionRun::closeArchiveAtEndOfFile() {
     if (!state_.TarFile.isOpen()) {
         // Announced, but the file ended before its first data record: nothing to keep, yet the
         // feed was cut inside it all the same.
-        if (archive_.inside && !archive_.hasData && !state_.report.stopped) {
+        if (archive_.inside && !archive_.hasData && !stopSeen_.load()) {
             warn(archive_.path,
                  "the SIG file ends inside this archive, before any of its data; nothing was "
                  "written");
         }
         return;
     }
-    if (state_.report.stopped) {
+    if (stopSeen_.load()) {
         state_.TarFile.discard();
         return;
     }

@@ -21,12 +21,25 @@ std::string atOffset(std::int64_t offset) {
 }  // namespace
 
 void ExtractionRun::SplitTarFile(const std::filesystem::path& archivePath) {
-    platform::InputFile archive;
-    std::int64_t length = 0;
-    std::error_code error = archive.open(archivePath);
-    if (!error) {
-        error = archive.size(length);
+    if (const auto archive = openForSplit(archivePath)) {
+        splitArchive(*archive, archivePath);
     }
+}
+
+std::optional<platform::InputFile> ExtractionRun::openForSplit(
+    const std::filesystem::path& archivePath) {
+    platform::InputFile archive;
+    if (const auto error = archive.open(archivePath)) {
+        fail(archivePath, "cannot read the archive back to split it: " + platform::describe(error));
+        return std::nullopt;
+    }
+    return archive;
+}
+
+void ExtractionRun::splitArchive(const platform::InputFile& archive,
+                                 const std::filesystem::path& archivePath) {
+    std::int64_t length = 0;
+    std::error_code error = archive.size(length);
     if (error) {
         fail(archivePath, "cannot read the archive back to split it: " + platform::describe(error));
         return;
@@ -82,7 +95,7 @@ void ExtractionRun::sortMember(const platform::InputFile& archive, std::int64_t 
         }
     }
     const auto plan =
-        products::planProduct({prefix.data(), prefixLength}, memberSize, host_.selectedKinds());
+        products::planProduct({prefix.data(), prefixLength}, memberSize, askSelectedKinds());
     if (!plan) {
         return;
     }
@@ -138,9 +151,7 @@ void ExtractionRun::writeProduct(const platform::InputFile& archive, std::int64_
         fail(target, "cannot write the file: " + platform::describe(error));
         return;
     }
-    const Counter counter = products::infoFor(plan.kind).counter;
-    ++state_.counters[counter];
-    host_.fileWritten(counter, target);
+    countWritten(products::infoFor(plan.kind).counter, target);
 
     if (present < wanted) {
         warn(target, "the product runs " + std::to_string(wanted - present) +

@@ -110,8 +110,8 @@ namespace {
 // Hidden, and unique within the process and across processes writing the same folder.
 std::filesystem::path temporaryNameBeside(const std::filesystem::path& path, unsigned attempt) {
     static std::atomic<unsigned> sequence{0};
-    const auto name = ".veltrane-" + std::to_string(::getpid()) + "-" +
-                      std::to_string(sequence.fetch_add(1) + attempt) + ".part";
+    static const std::string prefix = ".veltrane-" + std::to_string(::getpid()) + "-";
+    const auto name = prefix + std::to_string(sequence.fetch_add(1) + attempt) + ".part";
     return path.parent_path() / name;
 }
 
