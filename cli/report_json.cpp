@@ -113,6 +113,8 @@ std::string reportsToJson(const std::vector<RunReport>& reports) {
         appendProblems(out, report.failures);
         out += ", \"warnings\": ";
         appendProblems(out, report.warnings);
+        out += ", \"failures_not_listed\": " + std::to_string(report.failuresNotListed);
+        out += ", \"warnings_not_listed\": " + std::to_string(report.warningsNotListed);
         out += ", \"stopped\": ";
         out += report.stopped ? "true" : "false";
         out += '}';

@@ -15,12 +15,12 @@ void printCounts(std::FILE* out, const RunCounters& counts) {
 
 void printSummary(std::FILE* out, const std::vector<RunReport>& reports) {
     RunCounters totals;
-    std::size_t failures = 0;
-    std::size_t warnings = 0;
+    std::int64_t failures = 0;
+    std::int64_t warnings = 0;
     for (const RunReport& report : reports) {
         totals += report.counts;
-        failures += report.failures.size();
-        warnings += report.warnings.size();
+        failures += report.failureCount();
+        warnings += report.warningCount();
     }
     if (reports.size() > 1) {
         for (const RunReport& report : reports) {
@@ -30,7 +30,8 @@ void printSummary(std::FILE* out, const std::vector<RunReport>& reports) {
     }
     std::fputs("written:", out);
     printCounts(out, totals);
-    std::fprintf(out, "%zu failure(s), %zu warning(s)\n", failures, warnings);
+    std::fprintf(out, "%lld failure(s), %lld warning(s)\n", static_cast<long long>(failures),
+                 static_cast<long long>(warnings));
 }
 
 void printProblems(std::FILE* out, const RunReport& report, bool includeWarnings) {
@@ -38,10 +39,18 @@ void printProblems(std::FILE* out, const RunReport& report, bool includeWarnings
         std::fprintf(out, "veltrane-extract: failed: %s: %s\n", problem.path.c_str(),
                      problem.reason.c_str());
     }
+    if (report.failuresNotListed > 0) {
+        std::fprintf(out, "veltrane-extract: failed: %s: %lld more failure(s) not listed\n",
+                     report.sigPath.c_str(), static_cast<long long>(report.failuresNotListed));
+    }
     if (includeWarnings) {
         for (const Problem& problem : report.warnings) {
             std::fprintf(out, "veltrane-extract: warning: %s: %s\n", problem.path.c_str(),
                          problem.reason.c_str());
+        }
+        if (report.warningsNotListed > 0) {
+            std::fprintf(out, "veltrane-extract: warning: %s: %lld more warning(s) not listed\n",
+                         report.sigPath.c_str(), static_cast<long long>(report.warningsNotListed));
         }
     }
 }

@@ -115,12 +115,20 @@ bool ExtractionRun::stopRequested() {
 
 void ExtractionRun::fail(const std::filesystem::path& path, std::string reason) {
     const auto lock = lockShared();
-    state_.report.failures.push_back({path.string(), std::move(reason)});
+    if (state_.report.failures.size() < kProblemListLimit) {
+        state_.report.failures.push_back({path.string(), std::move(reason)});
+    } else {
+        ++state_.report.failuresNotListed;
+    }
 }
 
 void ExtractionRun::warn(const std::filesystem::path& path, std::string reason) {
     const auto lock = lockShared();
-    state_.report.warnings.push_back({path.string(), std::move(reason)});
+    if (state_.report.warnings.size() < kProblemListLimit) {
+        state_.report.warnings.push_back({path.string(), std::move(reason)});
+    } else {
+        ++state_.report.warningsNotListed;
+    }
 }
 
 }  // namespace veltrane

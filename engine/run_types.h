@@ -61,14 +61,28 @@ struct Problem {
     std::string reason;
 };
 
+// A report lists at most this many failures, and as many warnings; the rest are only counted.
+// A file built to provoke a warning in every record would otherwise make the report, and the
+// memory of the run, grow with the file.
+inline constexpr std::size_t kProblemListLimit = 1000;
+
 // Everything a finished (or stopped) run has to tell.
 struct RunReport {
     std::string sigPath;
     std::int64_t bytesRead = 0;
     RunCounters counts;
-    std::vector<Problem> failures;  // something that should have been written was not
-    std::vector<Problem> warnings;  // written, but damaged or incomplete input
-    bool stopped = false;           // the front end asked the run to stop before the end
+    std::vector<Problem> failures;       // something that should have been written was not
+    std::vector<Problem> warnings;       // written, but damaged or incomplete input
+    std::int64_t failuresNotListed = 0;  // beyond kProblemListLimit
+    std::int64_t warningsNotListed = 0;
+    bool stopped = false;  // the front end asked the run to stop before the end
+
+    std::int64_t failureCount() const {
+        return static_cast<std::int64_t>(failures.size()) + failuresNotListed;
+    }
+    std::int64_t warningCount() const {
+        return static_cast<std::int64_t>(warnings.size()) + warningsNotListed;
+    }
 };
 
 // Share of the SIG file consumed, 0 to 100; the product is formed in 64 bits, and a position

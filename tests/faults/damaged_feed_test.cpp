@@ -39,6 +39,8 @@ void PrintTo(const DamageCase& c, std::ostream* out) {
 class DamagedFeed : public testing_support::FaultTest<>,
                     public testing::WithParamInterface<DamageCase> {};
 
+using DamagedFeedList = testing_support::FaultTest<>;
+
 TEST_P(DamagedFeed, KeepsWhatIsWholeAndReportsTheRest) {
     const DamageCase& c = GetParam();
     const RunReport report = runOver(testing_support::sigWith(c.build));
@@ -83,6 +85,24 @@ INSTANTIATE_TEST_SUITE_P(
                    {{"ASCII Files/a", kText}},
                    1}),
     testing_support::NameFromWhat{});
+
+// A feed built to provoke a warning in every record: the report lists the first ones and only
+// counts the rest, so its memory stays flat however long the feed is; the archive behind them
+// is still written.
+TEST_F(DamagedFeedList, ProblemsBeyondTheListLimitAreCountedNotListed) {
+    const std::size_t provoked = kProblemListLimit + 250;
+    const RunReport report = runOver(testing_support::sigWith([&](SigWriter& w) {
+        for (std::size_t i = 0; i < provoked; ++i) {
+            w.endRecord("tarfile.lost.tar");
+        }
+        archive(w, "tarfile.a.tar", kArchiveA);
+    }));
+    EXPECT_EQ(report.warnings.size(), kProblemListLimit);
+    EXPECT_EQ(report.warningsNotListed, 250);
+    EXPECT_EQ(report.warningCount(), static_cast<std::int64_t>(provoked));
+    EXPECT_EQ(report.failureCount(), 0);
+    EXPECT_EQ(testing_support::productsUnder(out), (Files{{"ASCII Files/a", kText}}));
+}
 
 }  // namespace
 }  // namespace veltrane

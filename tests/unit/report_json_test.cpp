@@ -30,6 +30,10 @@ TEST(ReportsToJson, HasTheDocumentedShape) {
         << json;
     EXPECT_NE(json.find("\"failures\": [{\"path\": \"GRIB Files/x.grb\", \"reason\": "),
               std::string::npos);
+    EXPECT_NE(json.find("\"failures_not_listed\": 0, \"warnings_not_listed\": 0, \"stopped\": "
+                        "false}"),
+              std::string::npos)
+        << json;
     EXPECT_NE(
         json.find("\"totals\": {\"tar\": 2, \"grib\": 6, \"bufr\": 0, \"png\": 0, \"fax\": 0, "
                   "\"imag\": 0, \"ascii\": 0}}"),
