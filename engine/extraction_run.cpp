@@ -114,20 +114,20 @@ bool ExtractionRun::stopRequested() {
 }
 
 void ExtractionRun::fail(const std::filesystem::path& path, std::string reason) {
-    const auto lock = lockShared();
-    if (state_.report.failures.size() < kProblemListLimit) {
-        state_.report.failures.push_back({path.string(), std::move(reason)});
-    } else {
-        ++state_.report.failuresNotListed;
-    }
+    note(state_.report.failures, state_.report.failuresNotListed, path, std::move(reason));
 }
 
 void ExtractionRun::warn(const std::filesystem::path& path, std::string reason) {
+    note(state_.report.warnings, state_.report.warningsNotListed, path, std::move(reason));
+}
+
+void ExtractionRun::note(std::vector<Problem>& list, std::int64_t& notListed,
+                         const std::filesystem::path& path, std::string reason) {
     const auto lock = lockShared();
-    if (state_.report.warnings.size() < kProblemListLimit) {
-        state_.report.warnings.push_back({path.string(), std::move(reason)});
+    if (list.size() < kProblemListLimit) {
+        list.push_back({path.string(), std::move(reason)});
     } else {
-        ++state_.report.warningsNotListed;
+        ++notListed;
     }
 }
 

@@ -15,6 +15,7 @@
 #include <string>
 #include <thread>
 #include <unordered_set>
+#include <vector>
 
 #include "engine/archive_handoff.h"
 #include "engine/product_kinds.h"
@@ -112,6 +113,9 @@ class ExtractionRun {
     bool stopRequested();
     void fail(const std::filesystem::path& path, std::string reason);
     void warn(const std::filesystem::path& path, std::string reason);
+    // Adds a problem to its list, or only counts it once the list is full.
+    void note(std::vector<Problem>& list, std::int64_t& notListed,
+              const std::filesystem::path& path, std::string reason);
     void countWritten(Counter counter, const std::filesystem::path& path);
     KindSelection askSelectedKinds();
     // Held while the counters, the report, the folders made or the host are used, when a split

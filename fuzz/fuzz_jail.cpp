@@ -1,7 +1,6 @@
 #include "fuzz_jail.h"
 
 #include <stdlib.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -10,6 +9,7 @@
 #include <set>
 
 #include "engine/product_kinds.h"
+#include "platform/file_io.h"
 
 namespace veltrane::fuzzing {
 namespace {
@@ -37,20 +37,6 @@ std::string_view folderOf(Counter counter) {
         std::find_if(products::kKinds.begin(), products::kKinds.end(),
                      [&](const products::KindInfo& info) { return info.counter == counter; });
     return kind->folder;
-}
-
-// The temporary names this process gives files being written: ".veltrane-PID-N.part".
-bool isOurTemporary(const std::string& name) {
-    static const std::string prefix = ".veltrane-" + std::to_string(::getpid()) + "-";
-    static const std::string suffix = ".part";
-    if (!name.starts_with(prefix) || !name.ends_with(suffix) ||
-        name.size() <= prefix.size() + suffix.size()) {
-        return false;
-    }
-    const auto sequence =
-        std::string_view(name).substr(prefix.size(), name.size() - prefix.size() - suffix.size());
-    return std::all_of(sequence.begin(), sequence.end(),
-                       [](char c) { return c >= '0' && c <= '9'; });
 }
 
 }  // namespace
@@ -103,7 +89,8 @@ void Jail::checkTree(const std::set<fs::path>& reported) const {
         if (!fs::is_regular_file(status) && !fs::is_directory(status)) {
             fault("neither a file nor a folder", entry.path());
         }
-        if (isOurTemporary(entry.path().filename().string()) && !reported.contains(entry.path())) {
+        if (platform::isOwnTemporaryName(entry.path().filename().string()) &&
+            !reported.contains(entry.path())) {
             fault("temporary file left behind", entry.path());
         }
     }

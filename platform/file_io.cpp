@@ -107,15 +107,35 @@ std::size_t InputFile::readAt(std::int64_t offset, std::span<std::byte> buffer,
 
 namespace {
 
-// Hidden, and unique within the process and across processes writing the same folder.
-std::filesystem::path temporaryNameBeside(const std::filesystem::path& path, unsigned attempt) {
-    static std::atomic<unsigned> sequence{0};
+constexpr std::string_view kTemporarySuffix = ".part";
+
+// ".veltrane-PID-": the start of every temporary name this process gives.
+const std::string& temporaryPrefix() {
     static const std::string prefix = ".veltrane-" + std::to_string(::getpid()) + "-";
-    const auto name = prefix + std::to_string(sequence.fetch_add(1) + attempt) + ".part";
-    return path.parent_path() / name;
+    return prefix;
+}
+
+// Hidden, and unique within the process and across processes writing the same folder: each
+// call takes a fresh sequence number.
+std::filesystem::path temporaryNameBeside(const std::filesystem::path& path) {
+    static std::atomic<unsigned> sequence{0};
+    return path.parent_path() / (temporaryPrefix() + std::to_string(sequence.fetch_add(1)) +
+                                 std::string(kTemporarySuffix));
 }
 
 }  // namespace
+
+bool isOwnTemporaryName(std::string_view fileName) {
+    const std::string_view prefix = temporaryPrefix();
+    if (!fileName.starts_with(prefix) || !fileName.ends_with(kTemporarySuffix) ||
+        fileName.size() <= prefix.size() + kTemporarySuffix.size()) {
+        return false;
+    }
+    const auto sequence =
+        fileName.substr(prefix.size(), fileName.size() - prefix.size() - kTemporarySuffix.size());
+    return std::all_of(sequence.begin(), sequence.end(),
+                       [](char c) { return c >= '0' && c <= '9'; });
+}
 
 OutputFile::~OutputFile() {
     discard();
@@ -145,7 +165,7 @@ std::error_code OutputFile::create(const std::filesystem::path& path) {
     // A name already in use (left by a crashed run) is skipped, never reused.
     constexpr unsigned kAttempts = 16;
     for (unsigned attempt = 0; attempt < kAttempts; ++attempt) {
-        const auto candidate = temporaryNameBeside(path, attempt);
+        const auto candidate = temporaryNameBeside(path);
         fd_ = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0644);
         if (fd_ >= 0) {
             temporaryPath_ = candidate;

@@ -9,6 +9,7 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <string_view>
 #include <system_error>
 
 namespace veltrane::platform {
@@ -72,6 +73,10 @@ class OutputFile {
     std::filesystem::path path_;
     std::filesystem::path temporaryPath_;
 };
+
+// Whether a file name is one this process gives an OutputFile while it is written
+// (".veltrane-PID-N.part"), so that tests can show that none is left behind.
+bool isOwnTemporaryName(std::string_view fileName);
 
 // Gathers appends into large writes without copying them, so a stream of small SIG payloads
 // costs few system calls and no copy in memory. An append is written from where it lies: the

@@ -3,6 +3,7 @@
 #include <sys/mount.h>
 #include <unistd.h>
 
+#include "platform/file_io.h"
 #include "run_fixture.h"
 #include "testdata/byte_sink.h"
 #include "testdata/tar_writer.h"
@@ -55,14 +56,12 @@ std::string sigWith(const std::function<void(testdata::SigWriter&)>& build) {
 }
 
 std::vector<fs::path> partFilesUnder(const fs::path& root) {
-    const std::string prefix = ".veltrane-" + std::to_string(::getpid()) + "-";
     std::vector<fs::path> found;
     if (!fs::exists(root)) {
         return found;
     }
     for (const auto& entry : fs::recursive_directory_iterator(root)) {
-        const std::string name = entry.path().filename().string();
-        if (name.starts_with(prefix) && name.ends_with(".part")) {
+        if (platform::isOwnTemporaryName(entry.path().filename().string())) {
             found.push_back(entry.path());
         }
     }
