@@ -7,18 +7,9 @@ set(failures 0)
 # Kinds that need no ecCodes samples, so the checks run where libeccodes-data is missing.
 set(no_samples --mix png,imag,fax,text)
 
+include(${CMAKE_CURRENT_LIST_DIR}/expect_exit.cmake)
 function(expect code)
-  execute_process(COMMAND "${MAKE_SIG}" ${ARGN} RESULT_VARIABLE result OUTPUT_QUIET
-                  ERROR_VARIABLE errors)
-  string(STRIP "${errors}" errors)
-  if(NOT result EQUAL code)
-    message(SEND_ERROR "expected exit ${code}, got ${result}: ${ARGN}\n${errors}")
-  elseif(NOT code EQUAL 0)
-    # Failures explain themselves in exactly one line.
-    if(errors STREQUAL "" OR errors MATCHES "\n")
-      message(SEND_ERROR "expected a one-line message: ${ARGN}\n${errors}")
-    endif()
-  endif()
+  expect_exit("${MAKE_SIG}" ${code} ${ARGN})
 endfunction()
 
 # Usage errors.
