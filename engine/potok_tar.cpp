@@ -2,14 +2,13 @@
 
 #include <utility>
 
-#include "engine/extraction_run.h"
-
 namespace veltrane {
 
-TPotokTAR::TPotokTAR(RunHost& host, std::filesystem::path outputBase, FinishedHandler onFinished)
-    : thread_([this, &host, base = std::move(outputBase),
-               finished = std::move(onFinished)](std::stop_token stop) {
-          ExtractionRun run(host, base, std::move(stop));
+TPotokTAR::TPotokTAR(RunHost& host, std::filesystem::path outputBase, FinishedHandler onFinished,
+                     RunOptions options)
+    : thread_([this, &host, base = std::move(outputBase), finished = std::move(onFinished),
+               options](std::stop_token stop) {
+          ExtractionRun run(host, base, std::move(stop), options);
           report_ = run.RunExtraction();
           running_.store(false, std::memory_order_release);
           if (finished) {

@@ -6,6 +6,7 @@
 #include <functional>
 #include <thread>
 
+#include "engine/extraction_run.h"
 #include "engine/run_host.h"
 #include "engine/run_types.h"
 
@@ -17,7 +18,8 @@ class TPotokTAR {
 
     // Starts the run at once. The host is called from the worker thread; onFinished, when
     // given, is called there too, with the report, as the last thing the worker does.
-    TPotokTAR(RunHost& host, std::filesystem::path outputBase, FinishedHandler onFinished = {});
+    TPotokTAR(RunHost& host, std::filesystem::path outputBase, FinishedHandler onFinished = {},
+              RunOptions options = {});
 
     // Asks the run to stop at its next record or copy chunk and waits for it: a run never
     // outlives the objects it reports to. What it had not finished is removed.

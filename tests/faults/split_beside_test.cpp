@@ -17,6 +17,7 @@
 #include "case_name.h"
 #include "engine/extraction_run.h"
 #include "fault_fixture.h"
+#include "generated_sig.h"
 #include "run_fixture.h"
 #include "sample_fixtures.h"
 #include "testdata/sig_generator.h"
@@ -89,23 +90,6 @@ void PrintTo(const FeedCase& c, std::ostream* out) {
     *out << c.what;
 }
 
-std::string generated(std::size_t recordMin, std::size_t recordMax, std::uint64_t seed,
-                      testdata::GenerationCounts* counts = nullptr) {
-    testdata::GeneratorOptions options;
-    options.targetSize = 3 << 20;
-    options.recordMin = recordMin;
-    options.recordMax = recordMax;
-    options.seed = seed;
-    const testdata::ProductFactory factory(testdata::fixture::fakeSamples(), seed);
-    std::string sig;
-    testdata::StringSink sink(sig);
-    const auto made = testdata::generateSig(sink, factory, options);
-    if (counts != nullptr) {
-        *counts = made;
-    }
-    return sig;
-}
-
 const std::string kGrib = testing_support::heading() + testing_support::gribMessage(300);
 const std::string kText = testing_support::textMember(200);
 
@@ -168,8 +152,12 @@ TEST_P(SplitBeside, LeavesWhatARunOnOneThreadLeaves) {
 INSTANTIATE_TEST_SUITE_P(
     Feeds, SplitBeside,
     testing::Values(
-        FeedCase{"generated, records of 1 to 2 KiB", [] { return generated(1024, 2048, 7); }, {}},
-        FeedCase{"generated, records near 64 KiB", [] { return generated(60000, 65502, 8); }, {}},
+        FeedCase{"generated, records of 1 to 2 KiB",
+                 [] { return testing_support::generatedSig(3 << 20, 1024, 2048, 7); },
+                 {}},
+        FeedCase{"generated, records near 64 KiB",
+                 [] { return testing_support::generatedSig(3 << 20, 60000, 65502, 8); },
+                 {}},
         // The second archive replaces the first one's file while the first is still split.
         FeedCase{"one archive name twice",
                  [] {
@@ -202,7 +190,7 @@ TEST(SplitBesideStop, AskedFromTheSplitLeavesNothingHalfWritten) {
     SerialCheckingHost host;
     host.sig = scratch.path() / "feed.sig";
     testdata::GenerationCounts feed;
-    writeFile(host.sig, generated(1024, 2048, 9, &feed));
+    writeFile(host.sig, testing_support::generatedSig(3 << 20, 1024, 2048, 9, &feed));
     std::stop_source stop;
     int written = 0;
     host.onFileWritten = [&](Counter, const std::filesystem::path&) {
