@@ -26,11 +26,13 @@ shapes=(large small)
 
 scripts/deps.sh
 cmake --preset release >/dev/null
-cmake --build --preset release --target veltrane-extract veltrane-make-sig veltrane-split-bench
+cmake --build --preset release --target veltrane-extract veltrane-make-sig veltrane-split-bench \
+    veltrane-window-bench
 release=$root/build/release
 extract=$release/cli/veltrane-extract
 make_sig=$release/tools/veltrane-make-sig
 split_bench=$release/bench/veltrane-split-bench
+window_bench=$release/bench/veltrane-window-bench
 clear_output=$root/bench/clear-output.sh
 
 mkdir -p "$work"
@@ -68,16 +70,20 @@ echo "bench: $(nproc) cores, $(uname -r), $(stat -f -c %T "$work") at $work," \
     "load average $(cut -d' ' -f1-3 /proc/loadavg)"
 echo "bench: $(tar --version | head -1), $(hyperfine --version), $runs runs in $rounds rounds"
 
-# hyperfine over two commands, `rounds` times, each round with a warm-up; the JSON exports go to
-# PREFIX-N.json. Arguments after PREFIX: name, prepare, command, name, prepare, command.
+# hyperfine over two or more commands, `rounds` times, each round with a warm-up; the JSON
+# exports go to PREFIX-N.json. Arguments after PREFIX: name, prepare, command, and so on.
 compare() {
     local prefix=$1
     shift
     local per_round=$(((runs + rounds - 1) / rounds))
+    local commands=()
+    while (($# >= 3)); do
+        commands+=(--command-name "$1" --prepare "$2" "$3")
+        shift 3
+    done
     for round in $(seq "$rounds"); do
         hyperfine --style basic --warmup "$warmup" --runs "$per_round" \
-            --export-json "$prefix-$round.json" \
-            --command-name "$1" --prepare "$2" "$3" --command-name "$4" --prepare "$5" "$6"
+            --export-json "$prefix-$round.json" "${commands[@]}"
     done
 }
 
@@ -133,6 +139,28 @@ for size in "${sizes[@]}"; do
         split_s=$(median "$json_split" split)
 
         rows+=("$label|$extract_s|$copy_s|$tar_s|$split_s|$rss_kib|$archive_count")
+
+        # The window, on the small records of the first size: a run started from the main
+        # window (offscreen) against the command line, with the hand-off to the window's thread
+        # as the program does it (only records that change what is shown) and for every record.
+        if [ "$shape" = small ] && [ "$size" = "${sizes[0]}" ]; then
+            json_window=$scratch/json/$size-$shape-window
+            compare "$json_window" \
+                extract "$clear_output '$out' '$trash'" \
+                "'$extract' --kinds all -q -o '$out' '$sig'" \
+                window "$clear_output '$out' '$trash'" \
+                "QT_QPA_PLATFORM=offscreen '$window_bench' '$out' '$sig'" \
+                window-every-record "$clear_output '$out' '$trash'" \
+                "QT_QPA_PLATFORM=offscreen '$window_bench' --every-record '$out' '$sig'"
+            window_row="$label|$(median "$json_window" extract)|$(median "$json_window" window)"
+            window_row+="|$(median "$json_window" window-every-record)"
+            # What the window's start costs without any run: an empty SIG file.
+            : >"$scratch/empty.sig"
+            QT_QPA_PLATFORM=offscreen hyperfine --style basic --warmup 1 --runs "$runs" \
+                --export-json "$scratch/json/window-start-1.json" --command-name start \
+                "'$window_bench' '$scratch/start-out' '$scratch/empty.sig' || true"
+            window_row+="|$(median "$scratch/json/window-start" start)"
+        fi
         # Nothing is deleted before the end: see clear-output.sh.
         for used in "$out" "$archives" "$scratch/tar-out" "$scratch/split-out"; do
             "$clear_output" "$used" "$trash"
@@ -153,6 +181,15 @@ done
                 label, e, c, e / c, t, count, s, s / t, rss / 1024
         }'
     done
-    echo "| window | not measurable yet: the window does not exist | | | | | | |"
+    if [ -n "${window_row:-}" ]; then
+        IFS='|' read -r label e w every start <<<"$window_row"
+        echo
+        echo "| SIG file | extract | window | window / extract | every record handed over | every record / extract | window start alone |"
+        echo "|---|---|---|---|---|---|---|"
+        awk -v label="$label" -v e="$e" -v w="$w" -v every="$every" -v start="$start" 'BEGIN {
+            printf "| %s | %.3f s | %.3f s | **%.2f** | %.3f s | **%.2f** | %.3f s |\n",
+                label, e, w, w / e, every, every / e, start
+        }'
+    fi
 } | tee "$work/results.md"
 echo "bench: load average at the end $(cut -d' ' -f1-3 /proc/loadavg)"

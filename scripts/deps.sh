@@ -7,8 +7,9 @@ packages=(
     # build
     g++ cmake ninja-build pkg-config
     libcli11-dev libgtest-dev libgmock-dev libbenchmark-dev zlib1g-dev
-    # the window (Qt 6 Widgets), its offscreen and X11 test runs, and metric-compatible fonts
-    qt6-base-dev libgl-dev xvfb xauth fonts-liberation fonts-dejavu-core
+    # the window (Qt 6 Widgets with Qt Test; the X11 and offscreen platforms come with
+    # libqt6gui6), its run under Xvfb driven by xdotool, and metric-compatible fonts
+    qt6-base-dev libqt6test6 libgl-dev xvfb xauth xdotool fonts-liberation fonts-dejavu-core
     # validators the end-to-end tests run on real output
     libeccodes-tools libeccodes-data libarchive-tools tar pngcheck jq
     coreutils findutils diffutils file bsdutils
