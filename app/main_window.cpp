@@ -26,7 +26,11 @@ constexpr std::size_t kTooltipLines = 20;
 }  // namespace
 
 TForm1::TForm1(std::filesystem::path exeDir)
-    : host_(this, [this](const ProgressSnapshot& progress) { UpdateProgress(progress); }) {
+    : host_(
+          [this](std::function<void()> call) {
+              QMetaObject::invokeMethod(this, std::move(call), Qt::QueuedConnection);
+          },
+          [this](const ProgressSnapshot& progress) { UpdateProgress(progress); }) {
     setObjectName("Form1");
     setWindowTitle(" Veltrane (for NOAA)");
     setWindowIcon(QIcon(":/pictures/veltrane.png"));
@@ -187,11 +191,11 @@ void TForm1::bsSkinSpeedButton8Click() {
     if (runActive_) {
         return;
     }
+    WorkerThread.reset();  // the last run has ended; its thread is joined at once
     const std::filesystem::path name = bsSkinEdit1->text().toStdString();
     host_.prepareRun(SigFolder.empty() || name.empty() ? name : SigFolder / name);
     failureLabel->hide();
     runActive_ = true;
-    WorkerThread.reset();  // the last run has ended; its thread is joined at once
     WorkerThread = std::make_unique<TPotokTAR>(
         host_, ExeDir,
         [this](const RunReport& report) {

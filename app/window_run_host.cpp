@@ -1,6 +1,6 @@
 #include "app/window_run_host.h"
 
-#include <QMetaObject>
+#include <algorithm>
 #include <utility>
 
 namespace veltrane::app {
@@ -19,12 +19,14 @@ unsigned bitsOf(const KindSelection& kinds) {
 
 }  // namespace
 
-WindowRunHost::WindowRunHost(QObject* receiver, ShowProgress show)
-    : receiver_(receiver), show_(std::move(show)), kinds_(bitsOf(KindSelection::defaults())) {}
+WindowRunHost::WindowRunHost(PostToWindow post, ShowProgress show)
+    : post_(std::move(post)), show_(std::move(show)), kinds_(bitsOf(KindSelection::defaults())) {}
 
 void WindowRunHost::prepareRun(std::filesystem::path sigFile) {
     sigFile_ = std::move(sigFile);
     lastHandedOver_.reset();
+    const std::lock_guard lock(mutex_);
+    closing_ = false;
 }
 
 void WindowRunHost::setKindSelected(ProductKind kind, bool selected) {
@@ -65,24 +67,22 @@ void WindowRunHost::showProgress(const RunProgress& progress) {
     std::uint64_t ticket = 0;
     {
         const std::lock_guard lock(mutex_);
-        if (closing_ || !receiver_) {
+        if (closing_) {
             return;
         }
         ticket = ++handedOver_;
     }
     lastHandedOver_ = snapshot;
-    // The call belongs to the receiver: if the window is gone before it runs, it is dropped.
-    QMetaObject::invokeMethod(
-        receiver_,
-        [this, snapshot, ticket] {
-            show_(snapshot);
-            {
-                const std::lock_guard lock(mutex_);
-                done_ = std::max(done_, ticket);
-            }
-            shown_.notify_all();
-        },
-        Qt::QueuedConnection);
+    // Calls still queued when the host goes away must be dropped: Qt does so for calls bound to
+    // the window that owns the host.
+    post_([this, snapshot, ticket] {
+        show_(snapshot);
+        {
+            const std::lock_guard lock(mutex_);
+            done_ = std::max(done_, ticket);
+        }
+        shown_.notify_all();
+    });
     std::unique_lock lock(mutex_);
     shown_.wait(lock, [&] { return done_ >= ticket || closing_; });
 }

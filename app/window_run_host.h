@@ -1,11 +1,9 @@
 #pragma once
 // What a run started from the main window asks of it. The run's worker never touches a widget:
 // the SIG file and the switches are handed over by the window's thread, and progress goes back
-// to it as a queued call that the worker waits for, so the window shows every state the run
-// passes through and the run never gets ahead of what is on screen.
+// to it as a queued call that the worker waits for, so the run never gets ahead of what is on
+// screen. No Qt here: the window passes in how to queue a call on its thread.
 
-#include <QObject>
-#include <QPointer>
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
@@ -23,16 +21,18 @@ namespace veltrane::app {
 class WindowRunHost : public RunHost {
   public:
     using ShowProgress = std::function<void(const ProgressSnapshot&)>;
+    // Queues a call to run on the window's thread (the window passes Qt's queued invocation).
+    using PostToWindow = std::function<void(std::function<void()>)>;
 
-    // `show` runs on the thread of `receiver`.
-    WindowRunHost(QObject* receiver, ShowProgress show);
+    // `show` runs on the window's thread, through `post`.
+    WindowRunHost(PostToWindow post, ShowProgress show);
 
-    // On the window's thread, before a run starts.
+    // On the window's thread, before a run starts and after the last one has ended.
     void prepareRun(std::filesystem::path sigFile);
     // On the window's thread, whenever a switch changes; the run reads it at its next member.
     void setKindSelected(ProductKind kind, bool selected);
-    // On the window's thread when it goes away: a worker waiting for the window is released and
-    // hands nothing over from then on.
+    // On the window's thread when it closes: a worker waiting for the window is released and
+    // hands nothing over until the next run is prepared.
     void shutDown();
 
     // The window's look changes only when the percentage or a counter does, so by default a
@@ -45,7 +45,7 @@ class WindowRunHost : public RunHost {
     void showProgress(const RunProgress& progress) override;
 
   private:
-    QObject* receiver_;  // outlives every run: its owner shuts the host down and ends the run first
+    PostToWindow post_;
     ShowProgress show_;
     std::filesystem::path sigFile_;
     std::atomic<unsigned> kinds_;

@@ -2,9 +2,15 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QSettings>
 #include <QStringList>
 
 namespace veltrane::app {
+
+void keepDialogSettingsIn(const QString& folder) {
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, folder);
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, folder);
+}
 
 void ExistingFileDialog::accept() {
     const QStringList chosen = selectedFiles();

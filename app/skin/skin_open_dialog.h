@@ -22,6 +22,11 @@ class ExistingFileDialog : public QFileDialog {
     void accept() override;
 };
 
+// Qt's file dialog keeps its view and history in a settings file of its own across runs; the
+// program keeps nothing but the About window's position, so they go to `folder`, which the
+// caller removes at the end. The dialog still keeps its view while the program runs.
+void keepDialogSettingsIn(const QString& folder);
+
 class TbsSkinOpenDialog : public QObject, public SkinClient {
     Q_OBJECT
   public:
