@@ -251,6 +251,8 @@ void TForm1::UpdateProgress(const ProgressSnapshot& progress) {
 void TForm1::showRunReport(const RunReport& report) {
     runActive_ = false;
     lastReport_ = report;
+    // The last counts may not have been handed over yet: the report has them all.
+    UpdateProgress({bsSkinGauge1->Value(), report.counts});
     const std::int64_t failures = report.failureCount();
     if (failures == 0) {
         failureLabel->hide();

@@ -61,8 +61,14 @@ KindSelection WindowRunHost::selectedKinds() {
 
 void WindowRunHost::showProgress(const RunProgress& progress) {
     const ProgressSnapshot snapshot = ProgressSnapshot::of(progress);
-    if (!handOffEveryRecord && lastHandedOver_ == snapshot) {
-        return;
+    const auto now = std::chrono::steady_clock::now();
+    if (!handOffEveryRecord && lastHandedOver_) {
+        const bool gaugeMoves = snapshot.percent != lastHandedOver_->percent;
+        const bool countersDue = snapshot.counters != lastHandedOver_->counters &&
+                                 now - lastHandOffTime_ >= kCounterRefresh;
+        if (!gaugeMoves && !countersDue) {
+            return;
+        }
     }
     std::uint64_t ticket = 0;
     {
@@ -73,6 +79,7 @@ void WindowRunHost::showProgress(const RunProgress& progress) {
         ticket = ++handedOver_;
     }
     lastHandedOver_ = snapshot;
+    lastHandOffTime_ = now;
     // Calls still queued when the host goes away must be dropped: Qt does so for calls bound to
     // the window that owns the host.
     post_([this, snapshot, ticket] {

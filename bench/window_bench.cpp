@@ -51,6 +51,7 @@ int main(int argc, char** argv) {
     });
     application.exec();
     const std::chrono::duration<double> took = std::chrono::steady_clock::now() - started;
-    std::fprintf(stderr, "window run: %.3f s from the click to the report\n", took.count());
+    std::fprintf(stderr, "window run: %.3f s from the click to the report, %llu hand-offs\n",
+                 took.count(), static_cast<unsigned long long>(form.runHost().handOffs()));
     return form.lastReport() && form.lastReport()->failureCount() == 0 ? 0 : 1;
 }
