@@ -84,10 +84,10 @@ void WindowRunHost::showProgress(const RunProgress& progress) {
     // the window that owns the host.
     post_([this, snapshot, ticket] {
         show_(snapshot);
-        {
-            const std::lock_guard lock(mutex_);
-            done_ = std::max(done_, ticket);
-        }
+        // Notified under the lock: once the run sees the call done it may end, and its owner
+        // may destroy this host, so nothing here touches the host after the lock is released.
+        const std::lock_guard lock(mutex_);
+        done_ = std::max(done_, ticket);
         shown_.notify_all();
     });
     std::unique_lock lock(mutex_);

@@ -68,9 +68,9 @@ class WindowHandOff : public testing::Test {
     testing_support::ScratchFolder scratch;
     std::filesystem::path sig = scratch.path() / "feed.sig";
     std::filesystem::path out = scratch.path() / "out";
-    WindowThread window;
     std::vector<ProgressSnapshot> shown;  // on the window's thread only
     std::function<void(const ProgressSnapshot&)> onShown;
+    // The window's thread is declared after the host, so it has stopped before the host goes.
     WindowRunHost host{[this](std::function<void()> call) { window.post(std::move(call)); },
                        [this](const ProgressSnapshot& progress) {
                            shown.push_back(progress);
@@ -78,6 +78,7 @@ class WindowHandOff : public testing::Test {
                                onShown(progress);
                            }
                        }};
+    WindowThread window;
 
     WindowHandOff() {
         testing_support::writeFile(sig, testing_support::generatedSig(1 << 20, 1024, 2048, 3));
