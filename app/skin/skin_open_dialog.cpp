@@ -5,6 +5,8 @@
 #include <QSettings>
 #include <QStringList>
 
+#include "app/skin/vcl_font.h"
+
 namespace veltrane::app {
 
 void keepDialogSettingsIn(const QString& folder) {
@@ -83,8 +85,8 @@ QString TbsSkinOpenDialog::styleSheet() const {
                " QLineEdit, QListView, QTreeView, QComboBox { background: %2; color: %3;"
                " border: 1px solid %4; selection-background-color: %5; }"
                " QPushButton, QToolButton { background: qlineargradient(x1:0, y1:0, x2:0, y2:1,"
-               " stop:0 %6, stop:1 %7); color: %8; border: 1px solid %9; border-radius: 3px;"
-               " padding: 3px 10px; }"
+               " stop:0 %6, stop:1 %7); color: %8; border: 1px solid %9; border-radius: 3px; }"
+               " QPushButton { padding: 3px 10px; } QToolButton { padding: 1px; }"
                " QPushButton:hover, QToolButton:hover { background: %10; }"
                " QHeaderView::section { background: qlineargradient(x1:0, y1:0, x2:0, y2:1,"
                " stop:0 %11, stop:1 %12); color: %13; border: 1px solid %14; padding: 2px 4px; }")
@@ -113,6 +115,7 @@ bool TbsSkinOpenDialog::Execute(QWidget* owner) {
     if (!FileName.isEmpty()) {
         dialog.selectFile(QFileInfo(FileName).fileName());
     }
+    dialog.setFont(vclFont("Arial", 14));
     dialog.setStyleSheet(styleSheet());
     dialog.resize(lastSize_.isValid() ? lastSize_ : kFirstSize);
 
