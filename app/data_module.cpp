@@ -51,16 +51,12 @@ void TDataModule2::loadSkin(const QString& skinListResource) {
                                               static_cast<std::size_t>(bytes.size()));
         std::string error;
         std::string description;
-        if (!parseSkinList(data, bsCompressedSkinList1->Skins, error)) {
+        auto& skins = bsCompressedSkinList1->Skins;
+        if (!parseSkinList(data, skins, error)) {
             skinError_ = QString::fromStdString("damaged skin list: " + error);
-        } else if (bsSkinData1->SkinIndex < 0 || static_cast<std::size_t>(bsSkinData1->SkinIndex) >=
-                                                     bsCompressedSkinList1->Skins.size()) {
-            skinError_ = "the skin list holds no skin at the chosen index";
-        } else if (!decompressSkin(bsCompressedSkinList1
-                                       ->Skins[static_cast<std::size_t>(bsSkinData1->SkinIndex)]
-                                       .data,
+        } else if (!unpackSkinItem(skins, static_cast<std::size_t>(bsSkinData1->SkinIndex),
                                    description, error)) {
-            skinError_ = QString::fromStdString("damaged skin: " + error);
+            skinError_ = QString::fromStdString("no usable skin: " + error);
         } else {
             bsSkinData1->setDescription(std::move(description));
         }

@@ -270,13 +270,9 @@ bool decompressSkin(std::span<const std::byte> itemData, std::string& descriptio
     return true;
 }
 
-bool unpackListedSkin(std::span<const std::byte> listBytes, std::size_t index,
-                      std::string& description, std::string& error) {
+bool unpackSkinItem(std::span<const SkinListItem> items, std::size_t index,
+                    std::string& description, std::string& error) {
     description.clear();
-    std::vector<SkinListItem> items;
-    if (!parseSkinList(listBytes, items, error)) {
-        return false;
-    }
     if (index >= items.size()) {
         error = "the skin list has " + std::to_string(items.size()) + " items, none at index " +
                 std::to_string(index);
@@ -287,6 +283,14 @@ bool unpackListedSkin(std::span<const std::byte> listBytes, std::size_t index,
         return false;
     }
     return true;
+}
+
+bool unpackListedSkin(std::span<const std::byte> listBytes, std::size_t index,
+                      std::string& description, std::string& error) {
+    description.clear();
+    std::vector<SkinListItem> items;
+    return parseSkinList(listBytes, items, error) &&
+           unpackSkinItem(items, index, description, error);
 }
 
 }  // namespace veltrane::app

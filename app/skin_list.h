@@ -64,6 +64,10 @@ std::vector<std::byte> compressSkin(std::string_view description);
 bool decompressSkin(std::span<const std::byte> itemData, std::string& description,
                     std::string& error);
 
+// Unpacks the item at `index` of a parsed list; the error names the item, or says there is none.
+bool unpackSkinItem(std::span<const SkinListItem> items, std::size_t index,
+                    std::string& description, std::string& error);
+
 // Reads a list file and unpacks its item at `index`, as the skin data module does with item 0
 // when it is created.
 bool unpackListedSkin(std::span<const std::byte> listBytes, std::size_t index,

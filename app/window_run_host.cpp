@@ -61,12 +61,11 @@ KindSelection WindowRunHost::selectedKinds() {
 
 void WindowRunHost::showProgress(const RunProgress& progress) {
     const ProgressSnapshot snapshot = ProgressSnapshot::of(progress);
-    const auto now = std::chrono::steady_clock::now();
-    if (!handOffEveryRecord && lastHandedOver_) {
-        const bool gaugeMoves = snapshot.percent != lastHandedOver_->percent;
-        const bool countersDue = snapshot.counters != lastHandedOver_->counters &&
-                                 now - lastHandOffTime_ >= kCounterRefresh;
-        if (!gaugeMoves && !countersDue) {
+    if (!handOffEveryRecord && lastHandedOver_ && snapshot.percent == lastHandedOver_->percent) {
+        // Counters alone are shown at most every kCounterRefresh; the clock is read only when
+        // they changed.
+        if (snapshot.counters == lastHandedOver_->counters ||
+            std::chrono::steady_clock::now() - lastHandOffTime_ < kCounterRefresh) {
             return;
         }
     }
@@ -79,7 +78,7 @@ void WindowRunHost::showProgress(const RunProgress& progress) {
         ticket = ++handedOver_;
     }
     lastHandedOver_ = snapshot;
-    lastHandOffTime_ = now;
+    lastHandOffTime_ = std::chrono::steady_clock::now();
     // Calls still queued when the host goes away must be dropped: Qt does so for calls bound to
     // the window that owns the host.
     post_([this, snapshot, ticket] {

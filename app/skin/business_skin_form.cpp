@@ -38,14 +38,13 @@ SkinFrameButton::SkinFrameButton(QWidget* parent, TbsBusinessSkinForm& frame, Si
 void SkinFrameButton::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
-    const auto* skin = frame_.skin();
-    QColor face = skin ? skin->color("form", "ButtonFace", kFrame) : kFrame;
+    QColor face = frame_.formColor("ButtonFace", kFrame);
     if (isDown()) {
-        face = skin ? skin->color("form", "ButtonDownFace", face.darker(120)) : face.darker(120);
+        face = frame_.formColor("ButtonDownFace", face.darker(120));
     } else if (underMouse()) {
-        face = skin ? skin->color("form", "ButtonHoverFace", face.lighter(115)) : face.lighter(115);
+        face = frame_.formColor("ButtonHoverFace", face.lighter(115));
     }
-    const QColor sign = skin ? skin->color("form", "ButtonGlyphColor", Qt::black) : Qt::black;
+    const QColor sign = frame_.formColor("ButtonGlyphColor", Qt::black);
     painter.setPen(face.darker(140));
     painter.setBrush(face);
     painter.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 3, 3);
@@ -88,14 +87,13 @@ void SkinCaption::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     const auto* skin = frame_.skin();
     const bool active = frame_.form()->isActiveWindow();
-    QColor top = active ? kCaption : kInactiveCaption;
-    QColor bottom = active ? kCaption2 : kInactiveCaption2;
-    QColor ink = active ? QColor(Qt::white) : QColor(0xd4, 0xd0, 0xc8);
-    if (skin) {
-        top = skin->color("form", active ? "CaptionColor" : "CaptionInactiveColor", top);
-        bottom = skin->color("form", active ? "CaptionColor2" : "CaptionInactiveColor2", top);
-        ink = skin->color("form", active ? "CaptionTextColor" : "CaptionInactiveTextColor", ink);
-    }
+    const QColor top = frame_.formColor(active ? "CaptionColor" : "CaptionInactiveColor",
+                                        active ? kCaption : kInactiveCaption);
+    // A skin that gives one caption colour gets a flat caption.
+    const QColor bottom = frame_.formColor(active ? "CaptionColor2" : "CaptionInactiveColor2",
+                                           skin ? top : (active ? kCaption2 : kInactiveCaption2));
+    const QColor ink = frame_.formColor(active ? "CaptionTextColor" : "CaptionInactiveTextColor",
+                                        active ? QColor(Qt::white) : QColor(0xd4, 0xd0, 0xc8));
     QLinearGradient gradient(0, 0, width(), 0);
     gradient.setColorAt(0, top);
     gradient.setColorAt(1, bottom);
@@ -207,6 +205,10 @@ void TbsBusinessSkinForm::bindSkinData(TbsSkinData* skinData) {
     caption_->update();
 }
 
+QColor TbsBusinessSkinForm::formColor(const char* key, const QColor& fallback) const {
+    return skinData_ ? skinData_->color("form", key, fallback) : fallback;
+}
+
 int TbsBusinessSkinForm::captionHeight() const {
     return skinData_ ? std::max(kFrameButtonSize + 2,
                                 skinData_->number("form", "CaptionHeight", kDefaultCaptionHeight))
@@ -295,12 +297,8 @@ void TbsBusinessSkinForm::layOut() {
 void TbsBusinessSkinForm::paintBorder() {
     QPainter painter(form_);
     const bool active = form_->isActiveWindow();
-    QColor frame = kFrame;
-    QColor client = form_->palette().color(QPalette::Window);
-    if (skinData_) {
-        frame = skinData_->color("form", active ? "FrameColor" : "FrameInactiveColor", frame);
-        client = skinData_->color("form", "ClientColor", client);
-    }
+    const QColor frame = formColor(active ? "FrameColor" : "FrameInactiveColor", kFrame);
+    const QColor client = formColor("ClientColor", form_->palette().color(QPalette::Window));
     painter.fillRect(form_->rect(), client);
     const int border = borderWidth();
     const QRect all = form_->rect();

@@ -81,6 +81,8 @@ class TbsBusinessSkinForm : public QObject, public SkinClient {
     int captionHeight() const;
     int borderWidth() const;
     const TbsSkinData* skin() const { return skinData_; }
+    // The skin's "form" element; `fallback` without a skin or where it says nothing.
+    QColor formColor(const char* key, const QColor& fallback) const;
     QWidget* form() const { return form_; }
     const Options& options() const { return options_; }
 

@@ -18,12 +18,21 @@ const QColor kButtonFace(0xd4, 0xd0, 0xc8);
 const QColor kShadow(0x80, 0x80, 0x80);
 const QColor kWindow(Qt::white);
 const QColor kWindowText(Qt::black);
+const QColor kHighlight(0x31, 0x6a, 0xc5);
 
 QString colorText(const QColor& color) {
     return color.name(QColor::HexRgb);
 }
 
 }  // namespace
+
+QColor SkinnedControl::skinColor(const char* key, const QColor& fallback) const {
+    return skinData_ ? skinData_->color(section(), key, fallback) : fallback;
+}
+
+QFont SkinnedControl::skinFont(const QFont& fallback) const {
+    return skinData_ ? skinData_->font(section(), fallback) : fallback;
+}
 
 void SkinnedControl::bindSkinData(TbsSkinData* skinData) {
     skinData_ = skinData;
@@ -114,7 +123,7 @@ void TbsSkinSpeedButton::paintEvent(QPaintEvent*) {
         painter.drawPixmap(at, glyph_);
     }
     if (ShowCaption && !QAbstractButton::text().isEmpty()) {
-        painter.setFont(skin() ? skin()->font(s, DefaultFont) : DefaultFont);
+        painter.setFont(skinFont(DefaultFont));
         painter.setPen(ink);
         painter.drawText(content, Qt::AlignCenter, QAbstractButton::text());
     }
@@ -132,15 +141,12 @@ TbsSkinEdit::TbsSkinEdit(QWidget* parent) : QLineEdit(parent) {
 }
 
 void TbsSkinEdit::skinChanged() {
-    const char* s = section();
-    const auto* look = skin();
-    const QColor background = look ? look->color(s, "Background", kWindow) : kWindow;
-    const QColor border = look ? look->color(s, "Border", kShadow) : kShadow;
-    const QColor focus = look ? look->color(s, "FocusBorder", border) : border;
-    const QColor text = look ? look->color(s, "FontColor", kWindowText) : kWindowText;
-    const QColor selection = look ? look->color(s, "SelectionColor", QColor(0x31, 0x6a, 0xc5))
-                                  : QColor(0x31, 0x6a, 0xc5);
-    setFont(look ? look->font(s, DefaultFont) : DefaultFont);
+    const QColor border = skinColor("Border", kShadow);
+    const QColor background = skinColor("Background", kWindow);
+    const QColor focus = skinColor("FocusBorder", border);
+    const QColor text = skinColor("FontColor", kWindowText);
+    const QColor selection = skinColor("SelectionColor", kHighlight);
+    setFont(skinFont(DefaultFont));
     setStyleSheet(QString("QLineEdit { background: %1; color: %2; border: 1px solid %3;"
                           " padding: 0 2px; selection-background-color: %4; }"
                           " QLineEdit:focus { border-color: %5; }")
@@ -160,19 +166,17 @@ TbsSkinCheckRadioBox::TbsSkinCheckRadioBox(QWidget* parent) : QCheckBox(parent) 
 }
 
 void TbsSkinCheckRadioBox::skinChanged() {
-    setFont(skin() ? skin()->font(section(), DefaultFont) : DefaultFont);
+    setFont(skinFont(DefaultFont));
     update();
 }
 
 void TbsSkinCheckRadioBox::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
-    const char* s = section();
-    const auto* look = skin();
-    const QColor ink = look ? look->color(s, "FontColor", kWindowText) : kWindowText;
-    const QColor box = look ? look->color(s, "BoxBackground", kWindow) : kWindow;
-    const QColor boxBorder = look ? look->color(s, "BoxBorder", kShadow) : kShadow;
-    const QColor check = look ? look->color(s, "CheckColor", kWindowText) : kWindowText;
+    const QColor ink = skinColor("FontColor", kWindowText);
+    const QColor box = skinColor("BoxBackground", kWindow);
+    const QColor boxBorder = skinColor("BoxBorder", kShadow);
+    const QColor check = skinColor("CheckColor", kWindowText);
 
     const int side = 13;
     const QRectF boxRect(1.5, (height() - side) / 2 + 0.5, side - 1, side - 1);
@@ -222,14 +226,11 @@ QString TbsSkinGauge::text() const {
 
 void TbsSkinGauge::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    const char* s = section();
-    const auto* look = skin();
-    const QColor background = look ? look->color(s, "Background", kWindow) : kWindow;
-    const QColor border = look ? look->color(s, "Border", kShadow) : kShadow;
-    const QColor bar =
-        look ? look->color(s, "Bar", QColor(0x31, 0x6a, 0xc5)) : QColor(0x31, 0x6a, 0xc5);
-    const QColor bar2 = look ? look->color(s, "Bar2", bar) : bar;
-    const QColor ink = look ? look->color(s, "FontColor", kWindowText) : kWindowText;
+    const QColor background = skinColor("Background", kWindow);
+    const QColor border = skinColor("Border", kShadow);
+    const QColor bar = skinColor("Bar", kHighlight);
+    const QColor bar2 = skinColor("Bar2", bar);
+    const QColor ink = skinColor("FontColor", kWindowText);
 
     const QRect frame = rect().adjusted(0, 0, -1, -1);
     painter.setPen(border);
@@ -244,7 +245,7 @@ void TbsSkinGauge::paintEvent(QPaintEvent*) {
         gradient.setColorAt(1, bar2);
         painter.fillRect(QRect(inner.left(), inner.top(), filled, inner.height()), gradient);
     }
-    painter.setFont(look ? look->font(s, font()) : font());
+    painter.setFont(skinFont(font()));
     painter.setPen(ink);
     painter.drawText(rect(), Qt::AlignCenter, this->text());
 }
@@ -265,12 +266,10 @@ void TbsSkinStdLabel::setCaption(const QString& caption) {
 }
 
 void TbsSkinStdLabel::skinChanged() {
-    const auto* look = skin();
-    setFont(look && UseSkinFont ? look->font(section(), ownFont_) : ownFont_);
+    setFont(UseSkinFont ? skinFont(ownFont_) : ownFont_);
     QPalette colours = palette();
-    colours.setColor(QPalette::WindowText, look && UseSkinColor
-                                               ? look->color(section(), "FontColor", ownColor_)
-                                               : ownColor_);
+    colours.setColor(QPalette::WindowText,
+                     UseSkinColor ? skinColor("FontColor", ownColor_) : ownColor_);
     setPalette(colours);
     adjustSize();
 }

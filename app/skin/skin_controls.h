@@ -27,6 +27,9 @@ class SkinnedControl : public SkinClient {
   protected:
     TbsSkinData* skin() const { return skinData_; }
     const char* section() const { return sectionName_.constData(); }
+    // This control's part of the bound skin; `fallback` without one or where it says nothing.
+    QColor skinColor(const char* key, const QColor& fallback) const;
+    QFont skinFont(const QFont& fallback) const;
     virtual void skinChanged() = 0;
 
   private:

@@ -16,13 +16,13 @@ void keepDialogSettingsIn(const QString& folder) {
 
 void ExistingFileDialog::accept() {
     const QStringList chosen = selectedFiles();
-    if (chosen.size() == 1 && QFileInfo(chosen.front()).isFile()) {
-        QFileDialog::accept();
-        return;
-    }
-    // A folder is opened, as the dialog always does; anything else is ignored without a word.
-    if (chosen.size() == 1 && QFileInfo(chosen.front()).isDir()) {
-        QFileDialog::accept();
+    // A file is taken and a folder opened, as the dialog does; a name that is neither is
+    // ignored without a word, where the dialog would show a message.
+    if (chosen.size() == 1) {
+        const QFileInfo named(chosen.front());
+        if (named.isFile() || named.isDir()) {
+            QFileDialog::accept();
+        }
     }
 }
 

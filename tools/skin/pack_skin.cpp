@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "app/skin_list.h"
+#include "platform/file_io.h"
 
 namespace {
 
@@ -44,30 +45,20 @@ bool readWhole(const fs::path& path, std::string& text) {
     return !in.bad();
 }
 
-// Written beside the target and renamed over it, so a failed run never leaves a cut list that a
-// later build would embed.
+// Written under a temporary name and renamed over the target only when complete, so a failed
+// run never leaves a cut list that a later build would embed.
 bool writeReplacing(const fs::path& target, const std::vector<std::byte>& bytes,
                     std::string& error) {
-    fs::path temporary = target;
-    temporary += ".tmp";
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        out.write(reinterpret_cast<const char*>(bytes.data()),
-                  static_cast<std::streamsize>(bytes.size()));
-        out.close();
-        if (!out) {
-            error = "cannot write " + temporary.string();
-            std::error_code ignored;
-            fs::remove(temporary, ignored);
-            return false;
-        }
+    veltrane::platform::OutputFile out;
+    std::error_code code = out.create(target);
+    if (!code) {
+        code = out.write(bytes);
     }
-    std::error_code code;
-    fs::rename(temporary, target, code);
+    if (!code) {
+        code = out.commit();
+    }
     if (code) {
-        error = "cannot rename " + temporary.string() + " to " + target.string() + ": " +
-                code.message();
-        fs::remove(temporary, code);
+        error = "cannot write " + target.string() + ": " + veltrane::platform::describe(code);
         return false;
     }
     return true;

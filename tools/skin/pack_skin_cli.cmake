@@ -11,6 +11,14 @@ function(expect code)
   expect_exit("${PACK_SKIN}" ${code} ${ARGN})
 endfunction()
 
+# A temporary file of the packer's left in the work folder.
+function(expect_no_temporary)
+  file(GLOB left "${WORK_DIR}/.veltrane-*.part")
+  if(left)
+    message(SEND_ERROR "temporary files left behind: ${left}")
+  endif()
+endfunction()
+
 function(expect_absent path)
   if(EXISTS "${path}")
     message(SEND_ERROR "${path} should not exist")
@@ -31,11 +39,11 @@ expect_absent("${WORK_DIR}/out.vsl")
 expect(1 "${WORK_DIR}/out.vsl" "bsSkin0=${WORK_DIR}/absent.ini")
 expect(1 "${WORK_DIR}/absent/out.vsl" "bsSkin0=${WORK_DIR}/Blue.ini")
 expect_absent("${WORK_DIR}/out.vsl")
-expect_absent("${WORK_DIR}/out.vsl.tmp")
+expect_no_temporary()
 
 # Success: two items in the order given, each recording its file name as a .skn file.
 expect(0 "${WORK_DIR}/out.vsl" "bsSkin0=${WORK_DIR}/Blue.ini" "bsSkin1=${WORK_DIR}/Grey.txt")
-expect_absent("${WORK_DIR}/out.vsl.tmp")
+expect_no_temporary()
 file(READ "${WORK_DIR}/out.vsl" list HEX)
 string(SUBSTRING "${list}" 0 16 head)
 if(NOT head STREQUAL "56534b4c02000000")
